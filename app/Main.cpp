@@ -1,0 +1,13 @@
+// The entry point and the one application object of the process.
+#include "app/UpdaterApp.h"
+
+#include <windows.h>
+
+// Built by static initialisation, before WinMain: the port library is loaded (or the
+// process ended) before any window exists.
+UpdaterApp theApp;
+
+// Hands the process to the application object.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return UpdaterApp::Running().Run(instance);
+}

@@ -1,0 +1,36 @@
+#include "app/UpdaterApp.h"
+
+#include "ui/MainDialog.h"
+
+namespace {
+
+// Port time-outs, set once before any port is opened.
+constexpr PortTimeOuts StartTimeOuts = {0xFFFFFFFF, 0xFFFFFFFF, 2000, 0xFFFFFFFF, 2000};
+// Receive type, set once with the time-outs.
+constexpr uint32_t StartReceiveType = 3;
+
+} // namespace
+
+// Members are built in order: the port library last, and it may end the process.
+UpdaterApp::UpdaterApp() = default;
+
+// Members go in reverse order: the port library first.
+UpdaterApp::~UpdaterApp() = default;
+
+// The framework's current application is always an UpdaterApp in this program.
+UpdaterApp& UpdaterApp::Running() {
+    return static_cast<UpdaterApp&>(*fw::Application::Current());
+}
+
+// The results of the set-up calls do not matter: a missing entry point must not stop the
+// tool from starting.
+bool UpdaterApp::StartUp() {
+    EnableControlLook();
+    portLibrary_.SetPortTimeOut(StartTimeOuts);
+    portLibrary_.SetReceiveType(StartReceiveType);
+    MainDialog dialog(nullptr);
+    SetMainWindow(&dialog);
+    dialog.DoModal();
+    SetMainWindow(nullptr);
+    return false;
+}

@@ -1,0 +1,1 @@
+#include "diag/DiagCommands.h"

@@ -1,0 +1,1 @@
+#include "diag/HexByteParser.h"

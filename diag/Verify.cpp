@@ -1,0 +1,4 @@
+#include "ui/MainDialog.h"
+
+// Not yet.
+void MainDialog::OnVerify() {}

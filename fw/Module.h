@@ -1,0 +1,28 @@
+// Owner of one loaded library, freed when the owner goes.
+#pragma once
+
+#include <windows.h>
+
+namespace fw {
+
+class Module {
+public:
+    Module() = default;
+    ~Module();
+    Module(const Module&) = delete;
+    Module& operator=(const Module&) = delete;
+
+    // Loads the library at the full path given, with its dependencies looked for beside it.
+    bool LoadFullPath(const char* path);
+    // Frees the library, if one is loaded.
+    void Free();
+    // The module handle; null while nothing is loaded.
+    HMODULE Get() const { return module_; }
+    // Address of the named export, or null when the library lacks it or none is loaded.
+    FARPROC Find(const char* name) const;
+
+private:
+    HMODULE module_ = nullptr;
+};
+
+} // namespace fw

@@ -1,0 +1,36 @@
+// Resource identifiers of the tool: dialogs, controls, strings, icon, commands.
+#pragma once
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN 102
+
+// Icon.
+#define IDI_MAINFRAME 128
+
+// Controls of the main window.
+#define IDC_OPERATION_GROUP 1000
+#define IDC_PORT_LIST 1003
+#define IDC_UPDATE 1005
+#define IDC_VERIFY 1006
+#define IDC_PROGRESS 1019
+
+// System-menu command that opens the about box.
+#define IDM_ABOUTBOX 0x0010
+
+// Dialog-init resource type.
+#define RT_DLGINIT_TYPE 240
+
+// String table.
+#define IDS_ABOUTBOX 101
+#define IDS_AUTO_SELECTION 102
+#define IDS_NO_LIBRARY 103
+#define IDS_COMM_ERROR 104
+#define IDS_NO_ZKL 115
+#define IDS_FILE_NOT_FOUND 116
+#define IDS_SELECT_PORT 200
+#define IDS_COMPLETION 201
+#define IDS_UPDATE_DONE 202
+#define IDS_NO_THREAD 203
+#define IDS_VERIFY_RESULT 204
+#define IDS_STOP_UPDATE 205

@@ -1,0 +1,136 @@
+#include "ui/MainDialog.h"
+
+#include "fw/Application.h"
+#include "fw/Text.h"
+#include "res/resource.h"
+#include "ui/AboutDialog.h"
+
+namespace {
+
+// The controls the busy state disables, in the order it disables them.
+constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
+
+} // namespace
+
+// Where the window's messages go; everything else is the dialog's default handling.
+const fw::MessageEntry<MainDialog> MainDialog::MessageMap[6] = {
+    fw::OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand),
+    fw::OnMessage(WM_PAINT, &MainDialog::OnPaint),
+    fw::OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon),
+    fw::OnCommand(IDC_PORT_LIST, CBN_DROPDOWN, &MainDialog::OnPortListDropDown),
+    fw::OnCommand(IDC_VERIFY, BN_CLICKED, &MainDialog::OnVerify),
+    fw::OnCommand(IDC_UPDATE, BN_CLICKED, &MainDialog::OnUpdate),
+};
+
+// The icon comes from the program's own resources.
+MainDialog::MainDialog(HWND parent)
+    : fw::Dialog(IDD_MAIN, parent),
+      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME))) {}
+
+// Shared icons need no destroying; the controls are the window's.
+MainDialog::~MainDialog() = default;
+
+// Binds the two controls the code talks to, in this order.
+void MainDialog::DoDataExchange(bool) {
+    m_progress.Attach(Item(IDC_PROGRESS));
+    m_portCombo.Attach(Item(IDC_PORT_LIST));
+}
+
+// The base applies the initial list ("Auto selection") and binds the controls.
+BOOL MainDialog::OnInitDialog() {
+    fw::Dialog::OnInitDialog();
+    const HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+    if (systemMenu != nullptr) {
+        const std::string about = fw::LoadResString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    m_portCombo.SetCurSel(0);
+    return TRUE;
+}
+
+// While busy, the Cancel button is disabled and the base keeps the window open.
+void MainDialog::OnCancel() {
+    fw::Dialog::OnCancel();
+}
+
+// Offers the message to this window's map.
+bool MainDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return fw::RouteMessage(*this, MessageMap, message, wParam, lParam, result);
+}
+
+// The low four bits of a system command belong to the system.
+bool MainDialog::OnSysCommand(WPARAM wParam, LPARAM, LRESULT& result) {
+    if ((wParam & 0xFFF0) != IDM_ABOUTBOX) {
+        return false;
+    }
+    AboutDialog about;
+    about.DoModal();
+    result = 0;
+    return true;
+}
+
+// Only the minimised window is painted here: the icon, centred.
+bool MainDialog::OnPaint(WPARAM, LPARAM, LRESULT& result) {
+    if (!::IsIconic(Handle())) {
+        return false;
+    }
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(Handle(), &paint);
+    ::SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc, x, y, m_icon);
+    ::EndPaint(Handle(), &paint);
+    result = 0;
+    return true;
+}
+
+// The drag icon is the window's icon.
+bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
+    result = reinterpret_cast<LRESULT>(m_icon);
+    return true;
+}
+
+// A control that is disabled while it has the focus leaves the focus nowhere, and then the
+// keyboard no longer reaches the dialog's own handling (Esc among it): the window keeps the
+// focus while busy, and the control gets it back afterwards.
+void MainDialog::SetBusy(bool busy) {
+    if (busy) {
+        const HWND focus = ::GetFocus();
+        focusBeforeBusy_ = nullptr;
+        for (const int id : BusyControls) {
+            if (focus != nullptr && focus == Item(id)) {
+                focusBeforeBusy_ = focus;
+            }
+        }
+        if (focusBeforeBusy_ != nullptr) {
+            ::SetFocus(Handle());
+        }
+    }
+    for (const int id : BusyControls) {
+        ::EnableWindow(Item(id), busy ? FALSE : TRUE);
+    }
+    m_progress.SetPos(0);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (!busy && focusBeforeBusy_ != nullptr) {
+        if (::GetFocus() == Handle() || ::GetFocus() == nullptr) {
+            ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focusBeforeBusy_),
+                           TRUE);
+        }
+        focusBeforeBusy_ = nullptr;
+    }
+}
+
+// Every box of the main window is owned by it.
+int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
+    return ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
+}
