@@ -1,0 +1,551 @@
+// The simulated port library's own contract: exports, buffer bounds, the diagnostic
+// language, transfer rules, capture, NVM update and log. Loads the DLLs in-process.
+#include "SimControl.h"
+
+#include "portlib/LorvexApi.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using simctl::lpt;
+using simctl::usb;
+
+constexpr uint16_t IoError = 0x1000;
+
+const std::array<const char*, 11> EntryPoints = {
+    lvx::PortOpenName,       lvx::PortCloseName,
+    lvx::CheckDeviceIdName,  lvx::GetModelNameName,
+    lvx::GetIoErrorCodeName, lvx::SendName,
+    lvx::ReceiveName,        lvx::GetDeviceIdName,
+    lvx::SetPortTimeOutName, lvx::GetPreviousSentDataSizeName,
+    lvx::SetReceiveTypeName};
+
+// Folder of the test program, where the build puts the DLLs, with a trailing backslash.
+std::string programFolder() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+// A loaded DLL, freed on destruction.
+class Library {
+public:
+    // Loads the DLL at path.
+    explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+    // Frees the DLL if still loaded.
+    ~Library() { unload(); }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    // True when the DLL loaded.
+    bool loaded() const { return module_ != nullptr; }
+    // Frees the DLL now.
+    void unload() {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+            module_ = nullptr;
+        }
+    }
+    // The export's address, null if missing.
+    FARPROC symbol(const char* name) const { return GetProcAddress(module_, name); }
+    // The export as a typed function pointer.
+    template <class Fn> Fn get(const char* name) const {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(symbol(name)));
+    }
+
+private:
+    HMODULE module_;
+};
+
+// The eleven entry points of a loaded Lorvex.dll.
+struct Api {
+    // Looks every entry point up.
+    explicit Api(const Library& lib)
+        : open(lib.get<lvx::PortOpenFn>(lvx::PortOpenName)),
+          close(lib.get<lvx::PortCloseFn>(lvx::PortCloseName)),
+          check(lib.get<lvx::CheckDeviceIdFn>(lvx::CheckDeviceIdName)),
+          model(lib.get<lvx::GetModelNameFn>(lvx::GetModelNameName)),
+          ioError(lib.get<lvx::GetIoErrorCodeFn>(lvx::GetIoErrorCodeName)),
+          send(lib.get<lvx::SendFn>(lvx::SendName)),
+          receive(lib.get<lvx::ReceiveFn>(lvx::ReceiveName)),
+          deviceId(lib.get<lvx::GetDeviceIdFn>(lvx::GetDeviceIdName)),
+          timeOuts(lib.get<lvx::SetPortTimeOutFn>(lvx::SetPortTimeOutName)),
+          sentSize(lib.get<lvx::GetPreviousSentDataSizeFn>(lvx::GetPreviousSentDataSizeName)),
+          receiveType(lib.get<lvx::SetReceiveTypeFn>(lvx::SetReceiveTypeName)) {}
+
+    lvx::PortOpenFn open;
+    lvx::PortCloseFn close;
+    lvx::CheckDeviceIdFn check;
+    lvx::GetModelNameFn model;
+    lvx::GetIoErrorCodeFn ioError;
+    lvx::SendFn send;
+    lvx::ReceiveFn receive;
+    lvx::GetDeviceIdFn deviceId;
+    lvx::SetPortTimeOutFn timeOuts;
+    lvx::GetPreviousSentDataSizeFn sentSize;
+    lvx::SetReceiveTypeFn receiveType;
+
+    // Sends bytes with a zeroed flag; returns the 16-bit result.
+    uint16_t put(const std::string& bytes) const {
+        uint8_t flag = 0;
+        return static_cast<uint16_t>(
+            send(bytes.data(), static_cast<uint32_t>(bytes.size()), &flag));
+    }
+    // The detail GetIoErrorCodeByLvx gives.
+    int16_t detail() const {
+        int16_t d = 0x7777;
+        ioError(&d);
+        return d;
+    }
+    // What GetPreviousSentDataSizeByLvx gives.
+    uint32_t lastSent() const {
+        uint32_t n = 0xDEADBEEF;
+        sentSize(&n);
+        return n;
+    }
+    // Receives into a zeroed 50-byte buffer; returns the result and the buffer up to the NUL.
+    std::pair<uint16_t, std::string> get() const {
+        char buffer[lvx::ReplySize] = {};
+        uint32_t count = lvx::ReplySize;
+        const auto rc = static_cast<uint16_t>(receive(buffer, &count));
+        return {rc, std::string(buffer, strnlen(buffer, sizeof buffer))};
+    }
+    // Prefix and ENTER, as the tool starts a diagnostic exchange.
+    void enterDiag() const {
+        put(simctl::prefixCommand());
+        put(simctl::enterDiagCommand());
+    }
+};
+
+// Each test gets its own folder for scenario, log, capture and state, named by environment.
+class SimTest : public ::testing::Test {
+protected:
+    // Creates the folder and points the library at it.
+    void SetUp() override {
+        static int counter = 0;
+        folder_ = programFolder() + "simtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++counter);
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        files_ = simctl::SimFiles::in(folder_);
+        simctl::exportToEnvironment(files_);
+    }
+    // Removes the folder's files and the folder.
+    void TearDown() override {
+        simctl::clearEnvironment();
+        WIN32_FIND_DATAA found{};
+        const std::string pattern = folder_ + "\\*";
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    DeleteFileA((folder_ + "\\" + found.cFileName).c_str());
+                }
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+    // The main simulated DLL's path.
+    static std::string dllPath() { return programFolder() + lvx::LibraryFileName; }
+    // A scenario with one instant printer on LPT1:.
+    static simctl::Scenario instantLpt1() {
+        simctl::Scenario s;
+        s.printer(lpt(1)).rate(0);
+        return s;
+    }
+    // The file path inside the test folder.
+    std::string inFolder(const std::string& name) const { return folder_ + "\\" + name; }
+
+    std::string folder_;
+    simctl::SimFiles files_;
+};
+
+// --- Exports -------------------------------------------------------------------------------
+
+TEST_F(SimTest, MainLibraryExportsAllElevenUndecoratedNames) {
+    Library lib(dllPath());
+    ASSERT_TRUE(lib.loaded());
+    for (const char* name : EntryPoints) {
+        EXPECT_NE(lib.symbol(name), nullptr) << name;
+    }
+}
+
+TEST_F(SimTest, EachVariantLacksExactlyItsOwnEntryPoint) {
+    for (const char* missing : EntryPoints) {
+        Library lib(programFolder() + "Lorvex_no" + missing + ".dll");
+        ASSERT_TRUE(lib.loaded()) << missing;
+        for (const char* name : EntryPoints) {
+            EXPECT_EQ(lib.symbol(name) == nullptr, std::strcmp(name, missing) == 0)
+                << "variant without " << missing << ", export " << name;
+        }
+    }
+}
+
+// --- Buffers ---------------------------------------------------------------------------------
+
+TEST_F(SimTest, ReceiveNeverWritesPastCountAndSetsItToTheBytesDelivered) {
+    const std::string fifty(50, 'R');
+    auto s = instantLpt1();
+    s.printer(lpt(1)).versionReply(fifty).addressReply(0x11BA, fifty);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    api.enterDiag();
+
+    std::array<char, 64> buffer{};
+    buffer.fill('\xEE');
+    uint32_t count = 50;
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.receive(buffer.data(), &count), 1);
+    EXPECT_EQ(count, 50u);
+    EXPECT_EQ(std::string(buffer.data(), 50), fifty);
+    EXPECT_EQ(std::string(buffer.data() + 50, 14), std::string(14, '\xEE'));
+
+    buffer.fill('\xEE');
+    count = 7;
+    api.put(simctl::addressReadCommand(0x11BA));
+    EXPECT_EQ(api.receive(buffer.data(), &count), 1);
+    EXPECT_EQ(count, 7u);
+    EXPECT_EQ(std::string(buffer.data(), 7), std::string(7, 'R'));
+    EXPECT_EQ(std::string(buffer.data() + 7, 57), std::string(57, '\xEE'));
+
+    buffer.fill('\xEE');
+    count = 50;
+    EXPECT_EQ(static_cast<uint16_t>(api.receive(buffer.data(), &count)), IoError);
+    EXPECT_EQ(api.detail(), -109);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(std::string(buffer.data(), 64), std::string(64, '\xEE'));
+}
+
+TEST_F(SimTest, SendWritesAtMostTheOneFlagByte) {
+    auto s = instantLpt1();
+    s.printer(lpt(1)).flag(0x7E);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    std::array<uint8_t, 4> flag = {0x00, 0xA5, 0xA5, 0xA5};
+    const std::string data = simctl::testData(100);
+    EXPECT_EQ(api.send(data.data(), 100, flag.data()), 1);
+    EXPECT_EQ(flag[0], 0x7E);
+    EXPECT_EQ(flag[1], 0xA5);
+    EXPECT_EQ(flag[2], 0xA5);
+    EXPECT_EQ(flag[3], 0xA5);
+}
+
+TEST_F(SimTest, NamesFillTheirBuffersWithoutNulAndNoFurther) {
+    const std::string model100(100, 'M');
+    const std::string id1024(1024, 'D');
+    auto s = instantLpt1();
+    s.printer(lpt(1)).model(model100).deviceId(id1024 + "overflow");
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+
+    std::vector<char> model(120, '\xEE');
+    EXPECT_EQ(api.model(model.data()), 1);
+    EXPECT_EQ(std::string(model.data(), 100), model100);
+    EXPECT_EQ(std::string(model.data() + 100, 20), std::string(20, '\xEE'));
+
+    std::vector<char> id(1100, '\xEE');
+    EXPECT_EQ(api.deviceId(id.data(), 1024), 1);
+    EXPECT_EQ(std::string(id.data(), 1024), id1024);
+    EXPECT_EQ(std::string(id.data() + 1024, 76), std::string(76, '\xEE'));
+
+    int16_t detail[2] = {0x1111, 0x2222};
+    EXPECT_EQ(api.ioError(detail), 1);
+    EXPECT_EQ(detail[1], 0x2222);
+}
+
+// --- Diagnostic language -------------------------------------------------------------------
+
+TEST_F(SimTest, DefaultPrinterAnswersReadsOnlyInsideTheLanguage) {
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    char model[lvx::ModelNameSize] = {};
+    EXPECT_EQ(api.model(model), 1);
+    EXPECT_STREQ(model, "KT-9600");
+    EXPECT_EQ(api.check(), 1);
+
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get(), std::make_pair(IoError, std::string()));
+    EXPECT_EQ(api.detail(), -109);
+
+    api.put(simctl::enterDiagCommand());
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get().first, IoError) << "ENTER without the prefix must not count";
+
+    api.enterDiag();
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get(), std::make_pair(uint16_t{1}, std::string("DIAG CD=E2,01,01,00,05")));
+    api.put(simctl::addressReadCommand(0x11BA));
+    api.put(simctl::addressReadCommand(0x12BA));
+    EXPECT_EQ(api.get().second, "DIAG CD=12,05");
+    EXPECT_EQ(api.get().second, "DIAG CD=12,AB");
+    api.put("CD 2,3,12,12,ba\r\n");
+    api.put("CD 5,2,E2,01\n");
+    EXPECT_EQ(api.get().first, IoError) << "malformed reads get no reply";
+
+    api.put(simctl::leaveDiagCommand());
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get().first, IoError);
+    EXPECT_EQ(api.close(), 1);
+}
+
+TEST_F(SimTest, ReplyOverridesTimeOutsAndFailures) {
+    auto s = instantLpt1();
+    s.printer(lpt(1))
+        .versionReply("xyz")
+        .addressTimeOut(0x11BA, "DIAG CD")
+        .addressFail(0x12BA, 0x0103)
+        .sendFail("CD 2,3,12,00", IoError, -5);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    api.enterDiag();
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get(), std::make_pair(uint16_t{1}, std::string("xyz")));
+    api.put(simctl::addressReadCommand(0x11BA));
+    EXPECT_EQ(api.get(), std::make_pair(IoError, std::string("DIAG CD")));
+    EXPECT_EQ(api.detail(), -109);
+    api.put(simctl::addressReadCommand(0x12BA));
+    EXPECT_EQ(api.get(), std::make_pair(uint16_t{0x0103}, std::string()));
+
+    const std::string before = simctl::readFile(files_.capture);
+    EXPECT_EQ(api.put(simctl::addressReadCommand(0x0010)), IoError);
+    EXPECT_EQ(api.detail(), -5);
+    EXPECT_EQ(api.lastSent(), 0u);
+    EXPECT_EQ(simctl::readFile(files_.capture), before) << "a failed send accepts nothing";
+    EXPECT_EQ(api.get().first, IoError) << "the refused read must not be answered";
+}
+
+// --- Transfer rules and capture ------------------------------------------------------------
+
+// Sends data as a careful tool does: on -81 it resumes after what was delivered.
+// Returns the number of calls, or -1 if a call fails otherwise or the limit is reached.
+int sendAll(const Api& api, const std::string& data, std::size_t chunk) {
+    std::size_t offset = 0;
+    int calls = 0;
+    while (offset < data.size() && calls < 1000) {
+        const std::size_t n = std::min(chunk, data.size() - offset);
+        ++calls;
+        const uint16_t rc = api.put(data.substr(offset, n));
+        if (rc == 1) {
+            offset += n;
+        } else if (rc == IoError && api.detail() == -81) {
+            offset += api.lastSent();
+        } else {
+            return -1;
+        }
+    }
+    return offset == data.size() ? calls : -1;
+}
+
+TEST_F(SimTest, CaptureHoldsExactlyTheAcceptedBytesUnderPartialSendsAndStalls) {
+    auto s = instantLpt1();
+    s.printer(lpt(1)).partial(400).partial(123, 3).stall(2, 5);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    const std::string data = simctl::testData(3000, 7);
+    EXPECT_EQ(sendAll(api, data, 1000), 11);
+    EXPECT_EQ(simctl::readFile(files_.capture), data);
+
+    std::vector<long long> sent;
+    for (const auto& r : simctl::callsOf(simctl::readLog(files_.log))) {
+        if (r.name == "SendByLvx") {
+            sent.push_back(r.number("sent"));
+        }
+    }
+    const std::vector<long long> expected = {400, 400, 123, 400, 0, 0, 400, 400, 400, 400, 77};
+    EXPECT_EQ(sent, expected);
+}
+
+TEST_F(SimTest, HardFailureStopsAtItsByteAndStaysBroken) {
+    auto s = instantLpt1();
+    s.printer(lpt(1)).hardFail(1000, IoError, -5);
+    s.printer(usb(1)).rate(0).hardFail(10, 0xB000);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    const std::string data = simctl::testData(3000);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    EXPECT_EQ(api.put(data.substr(0, 750)), 1);
+    EXPECT_EQ(api.put(data.substr(750, 750)), IoError);
+    EXPECT_EQ(api.detail(), -5);
+    EXPECT_EQ(api.lastSent(), 250u);
+    EXPECT_EQ(api.put(data.substr(1000, 750)), IoError);
+    EXPECT_EQ(api.lastSent(), 0u);
+    EXPECT_EQ(simctl::readFile(files_.capture), data.substr(0, 1000));
+
+    ASSERT_EQ(api.close(), 1);
+    ASSERT_EQ(api.open(usb(1)), 1);
+    EXPECT_EQ(api.put(data.substr(0, 50)), 0xB000);
+    EXPECT_EQ(api.detail(), -5) << "a non-I/O failure leaves the detail alone";
+    EXPECT_EQ(api.lastSent(), 10u);
+}
+
+TEST_F(SimTest, OverReportAndStallForEver) {
+    auto s = instantLpt1();
+    s.printer(lpt(1)).partial(100, 1).overReport(50, 1).stall(0, 2);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    const std::string data = simctl::testData(500);
+    EXPECT_EQ(api.put(data), IoError);
+    EXPECT_EQ(api.lastSent(), 550u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(api.put(data), IoError);
+        EXPECT_EQ(api.detail(), -81);
+        EXPECT_EQ(api.lastSent(), 0u);
+    }
+    EXPECT_EQ(simctl::readFile(files_.capture), data.substr(0, 100));
+}
+
+// --- NVM update ----------------------------------------------------------------------------
+
+TEST_F(SimTest, IntactImageUpdatesTheVersionForLaterLoads) {
+    auto s = instantLpt1();
+    s.printer(lpt(1)).partial(700);
+    ASSERT_TRUE(s.write(files_.scenario));
+    {
+        Library lib(dllPath());
+        Api api(lib);
+        ASSERT_EQ(api.open(lpt(1)), 1);
+        EXPECT_GT(sendAll(api, simctl::nvmImage("01.01.06", 5000), 1024), 0);
+        api.enterDiag();
+        api.put(simctl::versionReadCommand());
+        EXPECT_EQ(api.get().second, "DIAG CD=E2,01,01,01,06");
+    }
+    EXPECT_EQ(simctl::storedVersion(files_.state, lpt(1)), "01.01.06");
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    api.enterDiag();
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get().second, "DIAG CD=E2,01,01,01,06");
+}
+
+TEST_F(SimTest, DamagedOrInterruptedImagesChangeNothing) {
+    ASSERT_TRUE(instantLpt1().write(files_.scenario));
+    const std::string image = simctl::nvmImage("01.01.06", 3000);
+    std::string flipped = image;
+    flipped[1500] = static_cast<char>(flipped[1500] ^ 0x01);
+    std::string repeated = image.substr(0, 2000) + image.substr(1900);
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    EXPECT_EQ(api.put(flipped), 1);
+    EXPECT_EQ(api.put(repeated), 1);
+    EXPECT_EQ(api.put(image.substr(0, 1000)), 1);
+    api.enterDiag();
+    api.put("\r\n" + simctl::leaveDiagCommand());
+    EXPECT_EQ(api.put(image.substr(1000)), 1) << "ENTER broke the image off";
+    api.enterDiag();
+    EXPECT_EQ(api.put(image), 1) << "inside the language it is no image";
+    api.put("\r\n" + simctl::versionReadCommand());
+    EXPECT_EQ(api.get().second, "DIAG CD=E2,01,01,00,05");
+    EXPECT_EQ(simctl::storedVersion(files_.state, lpt(1)), "");
+}
+
+TEST_F(SimTest, SampleUpdateFileFromTheBuildIsAnIntactImage) {
+    const std::string sample = simctl::readFile(programFolder() + simctl::SampleImageName);
+    ASSERT_GE(sample.size(), 120u * 1000);
+    ASSERT_LE(sample.size(), 200u * 1024);
+    ASSERT_TRUE(instantLpt1().write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    EXPECT_GT(sendAll(api, sample, 4096), 0);
+    EXPECT_EQ(simctl::storedVersion(files_.state, lpt(1)), simctl::SampleImageVersion);
+}
+
+// --- Scenario and log ----------------------------------------------------------------------
+
+TEST_F(SimTest, ScenarioIsReReadAtEachOpen) {
+    Library lib(dllPath());
+    Api api(lib);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    EXPECT_EQ(api.close(), 1);
+    EXPECT_EQ(api.open(usb(1)), simctl::NoPrinterResult);
+
+    simctl::Scenario s;
+    s.printer(usb(1)).model("KT-9200 \"#1\"").check(0x0103);
+    s.printer(lpt(2)).open(IoError, -30);
+    ASSERT_TRUE(s.write(files_.scenario));
+    EXPECT_EQ(api.open(lpt(1)), simctl::NoPrinterResult);
+    EXPECT_EQ(api.check(), simctl::NotOpenResult);
+    EXPECT_EQ(api.open(lpt(2)), IoError);
+    EXPECT_EQ(api.detail(), -30);
+    ASSERT_EQ(api.open(usb(1)), 1);
+    EXPECT_EQ(api.check(), 0x0103);
+    char model[lvx::ModelNameSize] = {};
+    EXPECT_EQ(api.model(model), 1);
+    EXPECT_STREQ(model, "KT-9200 \"#1\"");
+
+    const auto records = simctl::readLog(files_.log);
+    for (const auto& r : records) {
+        EXPECT_EQ(r.note.find("scenario problem"), std::string::npos) << r.raw;
+    }
+    const auto calls = simctl::callsOf(records);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().name, "GetModelNameByLvx");
+    EXPECT_EQ(calls.back().value("text"), "KT-9200 \"#1\"");
+}
+
+TEST_F(SimTest, LogRecordsLoadEveryCallAndUnloadWithThePortStillOpen) {
+    const std::string shortData = "\x1B\x01@ZKL \r\n";
+    {
+        Library lib(dllPath());
+        Api api(lib);
+        api.timeOuts(0xFFFFFFFF, 0xFFFFFFFF, 2000, 0xFFFFFFFF, 2000);
+        api.receiveType(3);
+        ASSERT_EQ(api.open(lpt(1)), 1);
+        api.put(shortData);
+        api.put(simctl::testData(65));
+    }
+    const auto records = simctl::readLog(files_.log);
+    std::vector<simctl::LogRecord> main;
+    for (const auto& r : records) {
+        if (r.kind != simctl::LogRecord::Kind::Note) {
+            main.push_back(r);
+        }
+    }
+    ASSERT_EQ(main.size(), 7u);
+    EXPECT_EQ(main[0].kind, simctl::LogRecord::Kind::Load);
+    EXPECT_EQ(main[1].name, "SetPortTimeOutByLvx");
+    EXPECT_EQ(main[1].number("first"), 0xFFFFFFFFLL);
+    EXPECT_EQ(main[1].number("third"), 2000);
+    EXPECT_EQ(main[1].number("fifth"), 2000);
+    EXPECT_EQ(main[2].name, "SetReceiveTypeByLvx");
+    EXPECT_EQ(main[2].number("type"), 3);
+    EXPECT_EQ(main[3].name, "PortOpenByLvx");
+    EXPECT_EQ(main[3].number("port"), lpt(1));
+    EXPECT_EQ(main[3].result, 1);
+    EXPECT_EQ(main[4].bytes("data"), shortData);
+    EXPECT_EQ(main[4].number("count"), 9);
+    EXPECT_FALSE(main[5].has("data"));
+    EXPECT_EQ(main[5].number("count"), 65);
+    EXPECT_EQ(main[6].kind, simctl::LogRecord::Kind::Unload);
+    EXPECT_EQ(main[6].value("how"), "free");
+    EXPECT_EQ(main[6].number("open"), lpt(1));
+    for (const auto& r : main) {
+        EXPECT_EQ(r.pid, GetCurrentProcessId());
+    }
+}
+
+} // namespace
