@@ -12,6 +12,7 @@ log "building $FLAVOUR"
 build_flavour "$FLAVOUR" -DBUILD_TESTING=OFF
 prepare_prefix
 ensure_display
+trap stop_display EXIT
 
 bin=$OUT/$FLAVOUR/bin
 # A realistic machine: two parallel ports, a serial port, a file port and one USB port.

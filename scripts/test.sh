@@ -23,6 +23,8 @@ log "built in $(($(date +%s) - start)) s"
 
 prepare_prefix
 ensure_display
+trap stop_display EXIT
+start_wineserver
 
 status=0
 log "running the tests under Wine"
