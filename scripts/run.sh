@@ -30,14 +30,15 @@ if [ "$HEADLESS" = 0 ]; then
 fi
 
 log "no display: running Corvane under Xvfb ($DISPLAY)"
-"$WINELOADER" Corvane.exe &
+# A Wine desktop window frames the dialog with its caption, as a window manager would.
+"$WINELOADER" explorer /desktop=Corvane,640x480 Corvane.exe &
 tool=$!
 for _ in $(seq 1 100); do
     xwininfo -root -tree 2>/dev/null | grep -q '"Corvane (NVM Ver.1.01.06)"' && break
     sleep 0.2
 done
 sleep 1
-import -window root -crop 420x300+0+0 "$OUT/corvane.png"
+import -window root -crop 640x480+0+0 "$OUT/corvane.png"
 log "screenshot of the main window: $OUT/corvane.png"
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 wait "$tool" 2>/dev/null || true
