@@ -1,0 +1,22 @@
+// What a user of the program sees: captions, texts and control ids the GUI tests expect.
+#pragma once
+
+#include "res/resource.h"
+
+namespace product {
+
+inline constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
+inline constexpr char AboutCaption[] = "About Corvane (NVM Ver. 1.01.06)";
+inline constexpr char AboutTitle[] = "Corvane (NVM Ver. 1.01.06)";
+inline constexpr char AboutModels[] = "for KT-9600 / KT-9200";
+inline constexpr char AboutVersion[] = "Program version : 1.0";
+inline constexpr char AboutMenuText[] = "&About...";
+inline constexpr char AutoSelection[] = "Auto selection";
+inline constexpr char PortGroupText[] = "Port selection";
+inline constexpr char NoLibraryText[] = "Cannot found DLL files.\nThis program is aborted.";
+// Caption the system gives a message box that names none.
+inline constexpr char DefaultBoxCaption[] = "Error";
+inline constexpr char DialogClass[] = "#32770";
+inline constexpr char MenuClass[] = "#32768";
+
+} // namespace product
