@@ -38,17 +38,23 @@ Outcome incomplete() {
 
 // Starts a session with the printer's configuration and current NVM version.
 PrinterSession::PrinterSession(const PrinterConfig& config, const NvmVersion& version)
-    : config_(config), version_(version) {}
+    : config_(config), version_(version), sendFailMatches_(config.sendFails.size(), 0) {}
 
 // Commands pass whole; other data goes through the transfer rules first.
 PrinterSession::SendResult PrinterSession::send(const uint8_t* data, uint32_t count) {
     SendResult result;
-    for (const SendFailRule& rule : config_.sendFails) {
-        if (startsWith(data, count, rule.prefix)) {
-            result.outcome = rule.outcome;
-            result.notes.push_back("sendfail rule " + text::quote(rule.prefix) + " matched");
-            return result;
+    const SendFailRule* failing = nullptr;
+    for (std::size_t i = 0; i < config_.sendFails.size(); ++i) {
+        const SendFailRule& rule = config_.sendFails[i];
+        if (startsWith(data, count, rule.prefix) &&
+            (++sendFailMatches_[i] == rule.atMatch || rule.atMatch == 0) && failing == nullptr) {
+            failing = &rule;
         }
+    }
+    if (failing != nullptr) {
+        result.outcome = failing->outcome;
+        result.notes.push_back("sendfail rule " + text::quote(failing->prefix) + " matched");
+        return result;
     }
     const bool isCommand = inLanguage_ || startsWith(data, count, Prefix) ||
                            (prefixSeen_ && startsWith(data, count, EnterDiag));
@@ -91,7 +97,9 @@ void PrinterSession::applyTransferRules(uint32_t count, SendResult& result) {
             result.outcome = config_.hardFail->outcome;
             result.notes.push_back("hard failure after data byte " +
                                    std::to_string(config_.hardFail->afterByte));
-        } else if (limit < count) {
+        } else if (limit < count ||
+                   std::find(config_.incompleteCalls.begin(), config_.incompleteCalls.end(),
+                             call) != config_.incompleteCalls.end()) {
             result.outcome = incomplete();
         }
     }

@@ -69,6 +69,8 @@ private:
     std::string lineBuffer_;
     std::deque<ReplyRule> replies_;
     uint32_t dataCalls_ = 0;
+    // Sends that matched each sendfail rule so far.
+    std::vector<uint32_t> sendFailMatches_;
     uint64_t dataBytes_ = 0;
     bool broken_ = false;
     ImageReceiver image_;

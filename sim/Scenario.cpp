@@ -201,7 +201,15 @@ bool applySubjectKey(const Line& line, PrinterConfig& p) {
     if (line.key == "sendfail") {
         SendFailRule rule;
         rule.prefix = subject.text;
-        if (rule.prefix.empty() || !parseOutcome(line.values, 0, rule.outcome)) {
+        std::vector<Token> values = line.values;
+        if (values.size() >= 3 && !values[values.size() - 2].quoted &&
+            lower(values[values.size() - 2].text) == "at") {
+            if (!parseCount(values.back(), rule.atMatch) || rule.atMatch == 0) {
+                return false;
+            }
+            values.resize(values.size() - 2);
+        }
+        if (rule.prefix.empty() || !parseOutcome(values, 0, rule.outcome)) {
             return false;
         }
         p.sendFails.push_back(rule);
@@ -261,6 +269,14 @@ bool applyPrinter(const Line& line, PrinterConfig& p) {
             return false;
         }
         p.overReports.push_back(rule);
+        return true;
+    }
+    if (k == "incomplete" && v.size() == 1) {
+        uint32_t call = 0;
+        if (!parseCount(v[0], call) || call == 0) {
+            return false;
+        }
+        p.incompleteCalls.push_back(call);
         return true;
     }
     if (k == "stall" && (v.size() == 1 || v.size() == 3)) {

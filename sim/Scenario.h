@@ -26,10 +26,12 @@ struct ReplyRule {
     Outcome failure;
 };
 
-// A send whose data starts with prefix fails whole.
+// A send whose data starts with prefix fails whole: every such send, or with atMatch N only
+// the Nth of a session.
 struct SendFailRule {
     std::string prefix;
     Outcome outcome;
+    uint32_t atMatch = 0;
 };
 
 // A data send accepts at most `accept` bytes, then reports -81; atCall 0 means every call.
@@ -77,6 +79,8 @@ struct PrinterConfig {
     std::optional<StallRule> stall;
     std::optional<HardFailRule> hardFail;
     std::vector<OverReportRule> overReports;
+    // Data send numbers that take every byte offered yet report -81 (sent size = count).
+    std::vector<uint32_t> incompleteCalls;
     uint8_t flag = 0;
 };
 

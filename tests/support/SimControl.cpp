@@ -199,8 +199,9 @@ Scenario::Printer& Scenario::Printer::everyReceiveTimeOut(const std::string& byt
 }
 // Sends starting with prefix fail.
 Scenario::Printer& Scenario::Printer::sendFail(const std::string& prefix, uint16_t code,
-                                               int16_t detail) {
-    return line("sendfail " + quote(prefix) + " = " + outcome(code, detail));
+                                               int16_t detail, uint32_t atMatch) {
+    return line("sendfail " + quote(prefix) + " = " + outcome(code, detail) +
+                (atMatch != 0 ? " at " + std::to_string(atMatch) : std::string()));
 }
 // Transfer rate.
 Scenario::Printer& Scenario::Printer::rate(uint32_t bytesPerSecond) {
@@ -228,6 +229,10 @@ Scenario::Printer& Scenario::Printer::hardFail(uint64_t afterByte, uint16_t code
 Scenario::Printer& Scenario::Printer::overReport(uint32_t extra, uint32_t atCall) {
     return line("overreport = " + std::to_string(extra) +
                 (atCall > 0 ? " at " + std::to_string(atCall) : std::string()));
+}
+// All taken, reported incomplete.
+Scenario::Printer& Scenario::Printer::incomplete(uint32_t atCall) {
+    return line("incomplete = " + std::to_string(atCall));
 }
 // Send flag byte.
 Scenario::Printer& Scenario::Printer::flag(uint8_t value) {

@@ -90,7 +90,9 @@ public:
         // Every receive times out (0x1000/-109), delivering these bytes.
         Printer& everyReceiveTimeOut(const std::string& bytes = {});
         // A send starting with prefix fails with code (and detail), accepting nothing.
-        Printer& sendFail(const std::string& prefix, uint16_t code, int16_t detail = 0);
+        // With atMatch N, only the Nth such send of a session fails.
+        Printer& sendFail(const std::string& prefix, uint16_t code, int16_t detail = 0,
+                          uint32_t atMatch = 0);
         // Transfer rate in bytes per second; 0 is instant.
         Printer& rate(uint32_t bytesPerSecond);
         // Extra milliseconds per send and receive.
@@ -101,6 +103,8 @@ public:
         Printer& stall(uint32_t calls, uint32_t fromCall = 1);
         // After data byte afterByte every send fails with code (and detail).
         Printer& hardFail(uint64_t afterByte, uint16_t code, int16_t detail = 0);
+        // Data send number atCall takes every byte offered, yet reports -81.
+        Printer& incomplete(uint32_t atCall);
         // GetPreviousSentDataSize reports offered + extra after data send atCall (0: every one).
         Printer& overReport(uint32_t extra, uint32_t atCall = 0);
         // Byte written to the send flag.
