@@ -1,34 +1,161 @@
 #include "ui/MainDialog.h"
 
+#include "app/UpdaterApp.h"
+#include "fw/Application.h"
+#include "fw/Text.h"
+#include "portlib/LorvexApi.h"
 #include "ports/PortNames.h"
+#include "ports/SpoolerPorts.h"
+#include "res/resource.h"
 
-// Not yet: the list keeps its initial item.
-void MainDialog::OnPortListDropDown() {}
+#include <winspool.h>
 
-// Not yet.
-void MainDialog::FillPortList() {}
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+// How far reading the port list got.
+enum class PortListRead {
+    // Not sized (no ports, or an error) or no memory for it: nothing was fetched.
+    Unavailable,
+    // Sized and allocated, but the fetch failed.
+    FetchFailed,
+    Fetched,
+};
+
+// The spooler unless a test chose a stand-in.
+PortEnumerator& SourceOf(PortEnumerator* chosen) {
+    static SpoolerPorts spooler;
+    return chosen != nullptr ? *chosen : spooler;
+}
+
+// The spooler's two steps: ask the size, then fetch into a block of that size. Only
+// ERROR_INSUFFICIENT_BUFFER from the first step means there is a list to fetch.
+PortListRead ReadPortList(PortEnumerator& source, std::unique_ptr<BYTE[]>& block, DWORD& count) {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    if (source.Enumerate(nullptr, 0, needed, returned) != ERROR_INSUFFICIENT_BUFFER) {
+        return PortListRead::Unavailable;
+    }
+    block = source.Allocate(needed);
+    if (!block) {
+        return PortListRead::Unavailable;
+    }
+    const DWORD size = needed;
+    if (source.Enumerate(block.get(), size, needed, returned) != ERROR_SUCCESS) {
+        block.reset();
+        return PortListRead::FetchFailed;
+    }
+    count = returned;
+    return PortListRead::Fetched;
+}
+
+// Name of record index of a fetched list.
+const char* PortName(const std::unique_ptr<BYTE[]>& block, DWORD index) {
+    return reinterpret_cast<const PORT_INFO_1A*>(block.get())[index].pName;
+}
+
+} // namespace
+
+// Talking to every candidate port takes a while.
+void MainDialog::OnPortListDropDown() {
+    fw::WaitCursor wait;
+    FillPortList();
+}
+
+// Each item goes to the top, so the list reads in the reverse of the spooler's order with the
+// automatic item last; nothing is selected afterwards. An unreadable list changes nothing.
+void MainDialog::FillPortList() {
+    std::unique_ptr<BYTE[]> block;
+    DWORD count = 0;
+    if (ReadPortList(SourceOf(portEnumerator_), block, count) != PortListRead::Fetched) {
+        return;
+    }
+    m_portCombo.ResetContent();
+    m_portCombo.InsertString(0, fw::LoadResString(IDS_AUTO_SELECTION).c_str());
+    // Cleared once: the library writes the name only when it has one.
+    char model[lvx::ModelNameSize] = {};
+    for (DWORD i = 0; i < count; ++i) {
+        const char* name = PortName(block, i);
+        if (!IsCandidatePortName(name)) {
+            continue;
+        }
+        std::string item = name;
+        if (QueryModelName(PortIdFromName(name), model)) {
+            // A name that fills the buffer has no terminator: stop at the buffer's end.
+            item += " (" + std::string(model, strnlen(model, sizeof model)) + ")";
+        }
+        m_portCombo.InsertString(0, item.c_str());
+    }
+}
 
 // Maps by the name's "USB" or "LPT".
 PortId MainDialog::PortIdFromName(const char* text) const {
     return PortIdFromText(text);
 }
 
-// Not yet.
-bool MainDialog::QueryModelName(PortId, char*) {
-    return false;
+// A port that does not open is left as it is; one that opened is closed whatever the answer.
+bool MainDialog::QueryModelName(PortId port, char* buffer) {
+    PortLibrary& ports = UpdaterApp::Running().Ports();
+    if (ports.Open(port) != PortOk) {
+        return false;
+    }
+    const PortResult result = ports.GetModelName(buffer);
+    ports.Close();
+    return result == PortOk;
 }
 
-// Not yet.
+// The first candidate in the spooler's order that opens and passes the device check. No port
+// is closed here: the caller opens the winner again, which closes whatever is open.
 PortId MainDialog::AutoDetectPort() {
+    std::unique_ptr<BYTE[]> block;
+    DWORD count = 0;
+    switch (ReadPortList(SourceOf(portEnumerator_), block, count)) {
+    case PortListRead::Unavailable:
+        return 0;
+    case PortListRead::FetchFailed:
+        return NoPrinterFound;
+    case PortListRead::Fetched:
+        break;
+    }
+    PortLibrary& ports = UpdaterApp::Running().Ports();
+    for (DWORD i = 0; i < count; ++i) {
+        const char* name = PortName(block, i);
+        if (!IsCandidatePortName(name)) {
+            continue;
+        }
+        const PortId port = PortIdFromName(name);
+        if (ports.Open(port) == PortOk && ports.CheckDeviceId() == PortOk) {
+            return port;
+        }
+    }
     return NoPrinterFound;
 }
 
-// Not yet.
+// The item's whole text counts, model suffix included.
 PortId MainDialog::GetSelectedPortId() {
-    return 0;
+    const int selected = m_portCombo.GetCurSel();
+    if (selected == CB_ERR) {
+        return 0;
+    }
+    const std::string text = m_portCombo.GetLBText(selected);
+    if (text.empty()) {
+        return 0;
+    }
+    if (text == fw::LoadResString(IDS_AUTO_SELECTION)) {
+        return AutoDetectPort();
+    }
+    return PortIdFromName(text.c_str());
 }
 
-// Not yet.
+// The focus moves the dialog's way, so the default-button state follows it.
 bool MainDialog::RequirePortSelection() {
-    return true;
+    if (m_portCombo.GetCurSel() != CB_ERR) {
+        return true;
+    }
+    ShowMessage(fw::LoadResString(IDS_SELECT_PORT), nullptr, MB_ICONERROR);
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_portCombo.Handle()), TRUE);
+    return false;
 }

@@ -53,9 +53,27 @@ BOOL MainDialog::OnInitDialog() {
     return TRUE;
 }
 
-// While busy, the Cancel button is disabled and the base keeps the window open.
+// During a transfer Esc and the close box ask whether to stop it: the window itself stays, and
+// the worker ends at its next attempt. Otherwise the base decides (a disabled Quit keeps it).
 void MainDialog::OnCancel() {
-    fw::Dialog::OnCancel();
+    if (!transferRunning_) {
+        fw::Dialog::OnCancel();
+        return;
+    }
+    if (m_cancelRequested.load() == 1) {
+        return;
+    }
+    if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), nullptr, MB_YESNO | MB_ICONWARNING) ==
+        IDYES) {
+        m_cancelRequested.store(1);
+    }
+}
+
+// With no button focused Enter means OK, which must not end the window under a running worker.
+void MainDialog::OnOK() {
+    if (!transferRunning_) {
+        fw::Dialog::OnOK();
+    }
 }
 
 // Offers the message to this window's map.
@@ -63,9 +81,16 @@ bool MainDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return fw::RouteMessage(*this, MessageMap, message, wParam, lParam, result);
 }
 
-// The low four bits of a system command belong to the system.
+// The low four bits of a system command belong to the system. The close box goes straight to
+// OnCancel during a transfer: the system may drop it while Quit is disabled.
 bool MainDialog::OnSysCommand(WPARAM wParam, LPARAM, LRESULT& result) {
-    if ((wParam & 0xFFF0) != IDM_ABOUTBOX) {
+    const WPARAM command = wParam & 0xFFF0;
+    if (command == SC_CLOSE && transferRunning_) {
+        OnCancel();
+        result = 0;
+        return true;
+    }
+    if (command != IDM_ABOUTBOX) {
         return false;
     }
     AboutDialog about;

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+class PortEnumerator;
+
 class MainDialog : public fw::Dialog {
 public:
     // Loads the icon; the window comes with DoModal.
@@ -31,6 +33,8 @@ public:
     PortId AutoDetectPort();
     // The PortId of the selected list item; 0 when none is usable.
     PortId GetSelectedPortId();
+    // Ports: tests alone hand in a stand-in for the spooler's port list (null: the spooler).
+    void SetPortEnumerator(PortEnumerator* source) { portEnumerator_ = source; }
 
     // Dispatches every queued message of this thread, the dialog keys included.
     void PumpMessages();
@@ -71,4 +75,12 @@ private:
     static const fw::MessageEntry<MainDialog> MessageMap[6];
 
     HWND focusBeforeBusy_ = nullptr;
+    // Ports: where the port list comes from; null means the print spooler.
+    PortEnumerator* portEnumerator_ = nullptr;
+
+    // Update: true while the worker runs; Esc, the close box and Enter then cannot end the
+    // window (Esc and the close box offer to stop the transfer instead).
+    bool transferRunning_ = false;
+    // Update: Enter ends the window only while no transfer runs.
+    void OnOK() override;
 };

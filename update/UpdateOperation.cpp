@@ -1,12 +1,122 @@
+#include "update/UpdateOperation.h"
+
+#include "fw/Text.h"
+#include "res/resource.h"
 #include "ui/MainDialog.h"
+#include "update/UpdateWorker.h"
 
-// Not yet.
-void MainDialog::OnUpdate() {}
+#include <string>
 
-// Takes every queued message of this thread off the queue and dispatches it.
+namespace {
+
+// The update data file, beside the program.
+constexpr char UpdateFileName[] = "NV(01_01_06)_update.dcc";
+// Pause of the fallback poll, should the wait itself ever fail.
+constexpr DWORD FailedWaitPauseMs = 10;
+
+UpdateThreadStarter threadStarter = &fw::WorkerThread::Start;
+
+// A program path that cannot be had whole gives no folder: the file is then not found.
+std::string UpdateFilePath() {
+    std::string folder;
+    if (!fw::ProgramFolder(folder)) {
+        folder.clear();
+    }
+    return folder + "\\" + UpdateFileName;
+}
+
+// Sleeps until the worker ends or a message arrives, and dispatches the messages: the window
+// stays responsive, the worker's progress messages get through, and no processor time goes to
+// polling. The exit code is read only once the thread has ended, so no result can pass for a
+// running thread (a library's 0x0103 arrives as 259, STILL_ACTIVE).
+int32_t WaitForWorker(MainDialog& dialog, const fw::WorkerThread& worker) {
+    const HANDLE handle = worker.Handle();
+    for (;;) {
+        const DWORD woke = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) {
+            break;
+        }
+        if (woke == WAIT_FAILED) {
+            ::Sleep(FailedWaitPauseMs);
+        }
+        dialog.PumpMessages();
+    }
+    DWORD code = 0;
+    worker.ExitCode(code);
+    return static_cast<int32_t>(code);
+}
+
+// 1 and the missing file have messages of their own; every other result is a failure.
+void ReportResult(MainDialog& dialog, int32_t result) {
+    if (result == PortOk) {
+        dialog.ShowMessage(fw::LoadResString(IDS_UPDATE_DONE),
+                           fw::LoadResString(IDS_COMPLETION).c_str(), MB_ICONINFORMATION);
+    } else if (result == UpdateFileNotFound) {
+        dialog.ShowMessage(fw::LoadResString(IDS_FILE_NOT_FOUND), nullptr, MB_ICONERROR);
+    } else {
+        dialog.ShowMessage(fw::LoadResString(IDS_COMM_ERROR), nullptr, MB_ICONERROR);
+    }
+}
+
+// No worker runs: the operator may try again.
+void ReportNoThread(MainDialog& dialog) {
+    dialog.ShowMessage(fw::LoadResString(IDS_NO_THREAD), nullptr, MB_ICONERROR);
+    dialog.SetBusy(false);
+}
+
+// Escape for this window or one of its controls. With the focused control disabled no window
+// may have the focus, and keys then come to the active window as system keys.
+bool IsEscapeKey(HWND window, const MSG& msg) {
+    return (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
+           (msg.hwnd == window || ::IsChild(window, msg.hwnd));
+}
+
+} // namespace
+
+// Null brings back the real thread start.
+void SetUpdateThreadStarter(UpdateThreadStarter starter) {
+    threadStarter = starter != nullptr ? starter : &fw::WorkerThread::Start;
+}
+
+// The worker gets its port and file before it exists and its cleared cancel flag before it
+// runs; this handler returns only after it has ended and its result has been shown.
+void MainDialog::OnUpdate() {
+    UpdateData(true);
+    if (!RequirePortSelection()) {
+        return;
+    }
+    m_portId = GetSelectedPortId();
+    m_updateFilePath = UpdateFilePath();
+    SetBusy(true);
+    const std::unique_ptr<fw::WorkerThread> worker =
+        threadStarter(&UpdateWorkerThread, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (!worker) {
+        ReportNoThread(*this);
+        return;
+    }
+    m_cancelRequested.store(0);
+    // A thread that cannot be resumed never runs, and waiting for it would never end.
+    if (worker->Resume() == static_cast<DWORD>(-1)) {
+        ::TerminateThread(worker->Handle(), 0);
+        ReportNoThread(*this);
+        return;
+    }
+    transferRunning_ = true;
+    const int32_t result = WaitForWorker(*this, *worker);
+    transferRunning_ = false;
+    ReportResult(*this, result);
+    SetBusy(false);
+}
+
+// Takes every queued message of this thread off the queue and dispatches it. During a transfer
+// Esc goes to OnCancel itself: the system's dialog keys may drop it while Quit is disabled.
 void MainDialog::PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (transferRunning_ && IsEscapeKey(Handle(), msg)) {
+            OnCancel();
+            continue;
+        }
         if (!::IsDialogMessageA(Handle(), &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);

@@ -1,8 +1,114 @@
 #include "update/UpdateWorker.h"
 
+#include "app/UpdaterApp.h"
+#include "fw/File.h"
 #include "ui/MainDialog.h"
+#include "update/SystemRequiredScope.h"
 
-// Not yet.
-DWORD UpdateWorker(MainDialog&) {
-    return 1;
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Room for one piece.
+constexpr std::size_t BufferSize = 1024;
+
+// A PortResult as a run's result, its sign carried along.
+int32_t Widen(PortResult result) {
+    return static_cast<int32_t>(result);
+}
+
+// Bar position for a byte count: whole thousands, held within the int range.
+int Position(uint64_t bytes) {
+    const uint64_t thousands = bytes / UpdatePieceSize;
+    return thousands > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(thousands);
+}
+
+// Offers the first length bytes of buffer until the printer has taken them all; taken grows by
+// every byte it took. After a send that stopped part-way only the unsent tail is offered again,
+// moved to the buffer's start. PortOk, or the result that ends the run.
+int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint32_t length,
+                  uint64_t& taken) {
+    for (;;) {
+        if (dialog.m_cancelRequested.load() == 1) {
+            return UpdateCancelled;
+        }
+        uint32_t sent = 0;
+        const PortResult result = ports.SendCounted(buffer, length, &sent);
+        if (result == PortOk) {
+            taken += length;
+            return PortOk;
+        }
+        // A library without the detail leaves it at 0: the failure is then final.
+        int16_t detail = 0;
+        ports.GetIoErrorCode(&detail);
+        if (result != PortIoError || detail != IoDetailSendIncomplete) {
+            return Widen(result);
+        }
+        // More than offered would move bytes from outside the piece.
+        if (sent > length) {
+            return UpdateSentSizeInvalid;
+        }
+        taken += sent;
+        length -= sent;
+        std::memmove(buffer, buffer + sent, length);
+    }
+}
+
+} // namespace
+
+// The port is opened first and closed only after a whole run; after a failure it stays open
+// for the next Open to close. The system stays awake for the whole run.
+int32_t UpdateWorker(MainDialog& dialog) {
+    const SystemRequiredScope awake;
+    PortLibrary& ports = UpdaterApp::Running().Ports();
+    const PortResult opened = ports.Open(dialog.m_portId);
+    if (opened != PortOk) {
+        return Widen(opened);
+    }
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[BufferSize]());
+    if (!buffer) {
+        return UpdateNoMemory;
+    }
+    fw::File file;
+    if (!file.OpenReadExclusive(dialog.m_updateFilePath.c_str())) {
+        return UpdateFileNotFound;
+    }
+    // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
+    const int steps = Position(file.Size());
+    fw::ProgressBar& bar = dialog.m_progress;
+    bar.SetRange32(0, steps);
+    bar.SetPos(0);
+    bar.SetStep(1);
+    uint64_t taken = 0;
+    for (;;) {
+        uint32_t length = 0;
+        if (!file.Read(buffer.get(), UpdatePieceSize, &length)) {
+            return UpdateReadFailed;
+        }
+        if (length == 0) {
+            break;
+        }
+        const int32_t sent = SendPiece(dialog, ports, buffer.get(), length, taken);
+        if (sent != PortOk) {
+            return sent;
+        }
+        // A short piece is the last; the final position below stands for it.
+        if (length < UpdatePieceSize) {
+            break;
+        }
+        bar.SetPos(Position(taken));
+    }
+    bar.SetPos(steps);
+    buffer.reset();
+    ports.Close();
+    file.Close();
+    return PortOk;
+}
+
+// The thread's exit code carries the result's 32 bits.
+DWORD UpdateWorkerThread(void* dialog) {
+    return static_cast<DWORD>(UpdateWorker(*static_cast<MainDialog*>(dialog)));
 }
