@@ -1,0 +1,321 @@
+// Figures of the Update transfer, printed, never judged:
+// - throughput: 4 MiB through the simulated printer with no delays, by the real Corvane.exe
+//   (click on Update to the completion box) and by a minimal loop in this process that calls
+//   SendByLvx directly with 1000-byte pieces; the rates and their ratio. Two more figures show
+//   where the tool's time goes: its worker alone in this process (no window to move), and the
+//   time a window takes to move a bar like the tool's that many times;
+// - waiting cost: processor time of the Corvane.exe process while 1 MiB goes at 200 KB/s, as a
+//   share of the wall time, against a program that only moves the same bar at the same pace.
+// Each is measured with the simulator's log and capture, and again with both sent to NUL.
+// "update_bench throughput" or "update_bench waiting" prints one of the two.
+#include "AppProcess.h"
+#include "Dialogs.h"
+#include "TestFolder.h"
+#include "Window.h"
+#include "WineSettings.h"
+
+#include "SimControl.h"
+
+#include "app/UpdaterApp.h"
+#include "portlib/LorvexApi.h"
+#include "res/resource.h"
+#include "ui/MainDialog.h"
+#include "update/UpdateWorker.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using guitest::AppProcess;
+using guitest::Environment;
+using guitest::Window;
+
+constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
+constexpr char DataFileName[] = "NV(01_01_06)_update.dcc";
+constexpr std::size_t ThroughputBytes = 4u << 20;
+constexpr std::size_t WaitingBytes = 1u << 20;
+constexpr uint32_t SlowRate = 200000;
+constexpr uint32_t PieceSize = 1000;
+// Rounds of each throughput figure; the best counts (the least disturbed by the machine).
+constexpr int Rounds = 3;
+constexpr guitest::Millis TransferLimit{300000};
+
+// Seconds between two instants.
+double Seconds(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Kernel and user time of a process so far, in seconds.
+double CpuSeconds(HANDLE process) {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &ended, &kernel, &user)) {
+        return 0;
+    }
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
+// MB/s of size bytes in seconds.
+double Rate(std::size_t size, double seconds) {
+    return static_cast<double>(size) / 1e6 / seconds;
+}
+
+// Folder of this program: the build's bin folder.
+std::string OwnFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string self(path, length);
+    return self.substr(0, self.rfind('\\'));
+}
+
+// Where the simulator writes: its files, or NUL.
+struct SimOutput {
+    const char* name;
+    bool quiet;
+};
+
+// The simulator's variables for a folder: its scenario, and the log and capture there or NUL.
+Environment SimEnvironment(const guitest::TestFolder& folder, const SimOutput& output) {
+    const simctl::SimFiles files = simctl::SimFiles::in(folder.path());
+    return {{"LORVEX_SIM_SCENARIO", files.scenario},
+            {"LORVEX_SIM_LOG", output.quiet ? "NUL" : files.log},
+            {"LORVEX_SIM_CAPTURE", output.quiet ? "NUL" : files.capture},
+            {"LORVEX_SIM_STATE", files.state}};
+}
+
+// Sets the variables in this process, for libraries loaded from now on.
+void Export(const Environment& environment) {
+    for (const auto& [name, value] : environment) {
+        ::SetEnvironmentVariableA(name.c_str(), value.c_str());
+    }
+}
+
+// A folder holding the program, the library, the bar reference, a scenario and a data file.
+void Prepare(const guitest::TestFolder& folder, uint32_t rate, std::size_t size) {
+    const std::string bin = OwnFolder();
+    for (const char* name : {"Corvane.exe", "Lorvex.dll", "BarReference.exe"}) {
+        folder.copyIn(bin + "\\" + name, name);
+    }
+    simctl::Scenario scenario;
+    scenario.printer(simctl::lpt(1)).rate(rate);
+    folder.writeFile(simctl::ScenarioFileName, scenario.text());
+    folder.writeFile(DataFileName, simctl::testData(size));
+}
+
+// Seconds of the direct loop over the data file: open, 1000-byte sends, close, with the
+// folder's library loaded afresh.
+double DirectLoopSeconds(const guitest::TestFolder& folder) {
+    const std::string data = folder.readFile(DataFileName);
+    const HMODULE library = ::LoadLibraryA(folder.file("Lorvex.dll").c_str());
+    if (library == nullptr) {
+        throw std::runtime_error("cannot load the simulated library");
+    }
+    const auto find = [&](const char* name) {
+        return reinterpret_cast<void*>(::GetProcAddress(library, name));
+    };
+    const auto open = reinterpret_cast<lvx::PortOpenFn>(find(lvx::PortOpenName));
+    const auto send = reinterpret_cast<lvx::SendFn>(find(lvx::SendName));
+    const auto close = reinterpret_cast<lvx::PortCloseFn>(find(lvx::PortCloseName));
+    open(simctl::lpt(1));
+    const auto start = Clock::now();
+    for (std::size_t offset = 0; offset < data.size(); offset += PieceSize) {
+        uint8_t flag = 0;
+        const auto count =
+            static_cast<uint32_t>(std::min<std::size_t>(PieceSize, data.size() - offset));
+        if (send(data.data() + offset, count, &flag) != 1) {
+            throw std::runtime_error("a send of the direct loop failed");
+        }
+    }
+    const double seconds = Seconds(start, Clock::now());
+    close();
+    ::FreeLibrary(library);
+    return seconds;
+}
+
+// Seconds of the tool's worker over the data file in this process, its bar messages going
+// nowhere. The application loads the build's own library.
+double WorkerAloneSeconds(const guitest::TestFolder& folder) {
+    const UpdaterApp app;
+    MainDialog dialog(nullptr);
+    dialog.m_portId = simctl::lpt(1);
+    dialog.m_updateFilePath = folder.file(DataFileName);
+    dialog.m_cancelRequested.store(0);
+    const auto start = Clock::now();
+    if (UpdateWorker(dialog) != 1) {
+        throw std::runtime_error("the worker alone failed");
+    }
+    return Seconds(start, Clock::now());
+}
+
+// The program's box over its main window, looked for every millisecond.
+Window WaitForBox(const AppProcess& app, const Window& main, Clock::time_point& seen) {
+    const auto end = Clock::now() + TransferLimit;
+    while (Clock::now() < end) {
+        for (const Window& window : app.visibleWindows("#32770")) {
+            if (window != main) {
+                seen = Clock::now();
+                return window;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    throw std::runtime_error("no box after the Update click");
+}
+
+// Wall and processor seconds of one measured span.
+struct Measured {
+    double wall = 0;
+    double cpu = 0;
+};
+
+// The program in the folder, running, with its main window and a handle for its times.
+class Started {
+public:
+    // Starts the program and waits for its main window.
+    Started(const guitest::TestFolder& folder, const Environment& environment)
+        : app_(folder.file("Corvane.exe"), folder.path(), environment),
+          main_(app_.waitForWindow("#32770", MainCaption)),
+          process_(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, app_.id())) {}
+    // Quits the program.
+    ~Started() {
+        main_.child(IDCANCEL).clickByMessage();
+        app_.waitForExit();
+        ::CloseHandle(process_);
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    // Click on Update to the completion box, then back to idle: the span's wall and processor
+    // seconds of the program (its times as this process reads them).
+    Measured Update() const {
+        const double cpuBefore = CpuSeconds(process_);
+        const auto start = Clock::now();
+        main_.child(IDC_UPDATE).clickByMessage();
+        Clock::time_point seen;
+        const Window box = WaitForBox(app_, main_, seen);
+        const Measured measured{Seconds(start, seen), CpuSeconds(process_) - cpuBefore};
+        if (box.caption() != "Completion") {
+            throw std::runtime_error("the Update ended with \"" + guitest::messageText(box) + "\"");
+        }
+        guitest::pressButton(box, IDOK);
+        app_.waitForWindowGone(box);
+        guitest::waitFor("Update to be enabled again",
+                         [&] { return main_.child(IDC_UPDATE).enabled(); });
+        return measured;
+    }
+
+private:
+    AppProcess app_;
+    Window main_;
+    HANDLE process_;
+};
+
+// The bar reference moving its bar steps times with pauseMs between: wall seconds, and the
+// processor seconds it reports for itself.
+Measured BarReference(const guitest::TestFolder& folder, int steps, DWORD pauseMs) {
+    AppProcess app(folder.file("BarReference.exe"), folder.path(), {},
+                   std::to_string(steps) + " " + std::to_string(pauseMs));
+    const Window frame = app.waitForWindow("CorvaneBarReference", "Bar reference");
+    const auto start = Clock::now();
+    frame.post(WM_APP);
+    std::string caption;
+    guitest::waitFor(
+        "the bar reference to finish",
+        [&] {
+            caption = frame.caption();
+            return caption.rfind("done ", 0) == 0;
+        },
+        TransferLimit);
+    const Measured measured{Seconds(start, Clock::now()), std::stod(caption.substr(5)) / 1000};
+    frame.post(WM_CLOSE);
+    app.waitForExit();
+    return measured;
+}
+
+// Throughput of the tool against the loop, and where the tool's time goes.
+void Throughput(const SimOutput& output) {
+    guitest::TestFolder folder("bench_throughput");
+    Prepare(folder, 0, ThroughputBytes);
+    const Environment environment = SimEnvironment(folder, output);
+    Export(environment);
+    double loop = 1e9;
+    double worker = 1e9;
+    double tool = 1e9;
+    for (int round = 0; round < Rounds; ++round) {
+        loop = std::min(loop, DirectLoopSeconds(folder));
+        worker = std::min(worker, WorkerAloneSeconds(folder));
+    }
+    {
+        const Started started(folder, environment);
+        for (int round = 0; round < Rounds; ++round) {
+            tool = std::min(tool, started.Update().wall);
+        }
+    }
+    const int pieces = static_cast<int>(ThroughputBytes / PieceSize);
+    const Measured bar = BarReference(folder, pieces, 0);
+    std::printf("Throughput, %zu bytes, no delays, simulator %s (best of %d)\n", ThroughputBytes,
+                output.name, Rounds);
+    std::printf("  direct SendByLvx loop     : %7.2f MB/s  (%.3f s)\n", Rate(ThroughputBytes, loop),
+                loop);
+    std::printf("  Corvane Update            : %7.2f MB/s  (%.3f s, click to completion box)\n",
+                Rate(ThroughputBytes, tool), tool);
+    std::printf("  tool / loop               : %7.3f\n", loop / tool);
+    std::printf("  worker alone, no window   : %7.2f MB/s  (%.3f s)\n",
+                Rate(ThroughputBytes, worker), worker);
+    std::printf("  bar reference, %d moves : %.3f s\n", pieces, bar.wall);
+}
+
+// Processor share of the tool at 200 KB/s, and of the bar reference at the same pace.
+void WaitingCost(const SimOutput& output) {
+    guitest::TestFolder folder("bench_waiting");
+    Prepare(folder, SlowRate, WaitingBytes);
+    Measured tool;
+    {
+        const Started started(folder, SimEnvironment(folder, output));
+        tool = started.Update();
+    }
+    const Measured bar = BarReference(folder, static_cast<int>(WaitingBytes / PieceSize),
+                                      PieceSize * 1000 / SlowRate);
+    std::printf("Waiting cost, %zu bytes at %u B/s, simulator %s\n", WaitingBytes,
+                static_cast<unsigned>(SlowRate), output.name);
+    std::printf("  Corvane Update            : %6.3f s CPU / %6.3f s wall = %5.1f %%\n", tool.cpu,
+                tool.wall, 100 * tool.cpu / tool.wall);
+    std::printf("  bar reference, same pace  : %6.3f s CPU / %6.3f s wall = %5.1f %%\n", bar.cpu,
+                bar.wall, 100 * bar.cpu / bar.wall);
+}
+
+} // namespace
+
+// Both figures for both simulator outputs, or the one named.
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
+    try {
+        guitest::useUnmanagedWindows("Corvane.exe");
+        guitest::useUnmanagedWindows("BarReference.exe");
+        const SimOutput outputs[] = {{"with log and capture", false},
+                                     {"with log and capture to NUL", true}};
+        for (const SimOutput& output : outputs) {
+            if (only.empty() || only == "throughput") {
+                Throughput(output);
+            }
+            if (only.empty() || only == "waiting") {
+                WaitingCost(output);
+            }
+            std::fflush(stdout);
+        }
+        return 0;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "benchmark failed: %s\n", failure.what());
+        return 1;
+    }
+}

@@ -1,0 +1,201 @@
+// The Update operation inside the running tool: how it starts its worker, and which message
+// each worker result brings, through the one seam tests have (how the worker thread starts).
+#include "InProcessApp.h"
+#include "SimFolder.h"
+
+#include "Dialogs.h"
+#include "Probe.h"
+#include "Wait.h"
+
+#include "fw/WorkerThread.h"
+#include "res/resource.h"
+#include "ui/MainDialog.h"
+#include "update/UpdateOperation.h"
+#include "update/UpdateWorker.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+namespace {
+
+using guitest::IconKind;
+using guitest::Window;
+
+constexpr char CommError[] = "Communication error!";
+constexpr char DefaultCaption[] = "Error";
+
+// The exit code the stand-in worker ends with.
+std::atomic<DWORD> fakeResult{0};
+
+// Stands in for the worker: ends at once with fakeResult.
+DWORD FakeWorker(void*) {
+    return fakeResult.load();
+}
+
+// Starts the stand-in instead of the worker, as the real start would.
+std::unique_ptr<fw::WorkerThread> StartFake(fw::WorkerThread::Body, void*, int priority,
+                                            unsigned stackSize, DWORD flags) {
+    return fw::WorkerThread::Start(&FakeWorker, nullptr, priority, stackSize, flags);
+}
+
+// A start that fails, as when no thread can be made.
+std::unique_ptr<fw::WorkerThread> StartNothing(fw::WorkerThread::Body, void*, int, unsigned,
+                                               DWORD) {
+    return nullptr;
+}
+
+// How the tool asked for its worker, and what the thread looked like just after.
+struct StartRequest {
+    fw::WorkerThread::Body body = nullptr;
+    MainDialog* dialog = nullptr;
+    int priority = -1;
+    unsigned stackSize = 1;
+    DWORD flags = 0;
+    DWORD suspendCount = 0;
+};
+StartRequest request;
+
+// Starts the real worker, records the request and the thread's suspend count, and sets the
+// cancel flag as a stale earlier run might have left it: the tool must clear it before the
+// worker runs.
+std::unique_ptr<fw::WorkerThread> StartRecorded(fw::WorkerThread::Body body, void* argument,
+                                                int priority, unsigned stackSize, DWORD flags) {
+    request = {body, static_cast<MainDialog*>(argument), priority, stackSize, flags, 0};
+    auto thread = fw::WorkerThread::Start(body, argument, priority, stackSize, flags);
+    if (thread) {
+        request.suspendCount = ::SuspendThread(thread->Handle());
+        ::ResumeThread(thread->Handle());
+    }
+    request.dialog->m_cancelRequested.store(1);
+    return thread;
+}
+
+// The four controls the busy state disables.
+constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
+
+} // namespace
+
+// The simulator's files in a folder of their own, a printer on LPT1 with no delays, and the
+// seam put back after each test.
+class OperationTest : public ::testing::Test {
+protected:
+    // The simulator's printer for this test.
+    void SetUp() override {
+        simctl::Scenario scenario;
+        scenario.printer(simctl::lpt(1)).rate(0);
+        sim_.Use(scenario);
+    }
+    // The real thread start again for the next test.
+    void TearDown() override { SetUpdateThreadStarter(nullptr); }
+
+    // Clicks Update and returns the box that follows.
+    static Window ClickUpdate(const InProcessApp& app) {
+        app.Control(IDC_UPDATE).clickByMessage();
+        return app.WaitForBox();
+    }
+
+    // True when every busy control has the given state.
+    static bool AllEnabled(const InProcessApp& app, bool enabled) {
+        for (const int id : BusyControls) {
+            if (app.Control(id).enabled() != enabled) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Waits until the busy state has been left (it is, just after the box goes).
+    static bool BackToIdle(const InProcessApp& app) {
+        try {
+            return guitest::waitFor("the controls to be enabled",
+                                    [&] { return AllEnabled(app, true); });
+        } catch (const guitest::WaitTimeout&) {
+            return false;
+        }
+    }
+
+    unittest::SimFolder sim_;
+};
+
+// 1 and -245 have messages of their own; every other result, the codes of the worker and the
+// sign-extended library codes alike, is "Communication error!". 259 is a result like any
+// other: the wait does not take it for a running thread. The box comes in the busy state,
+// owned by the main window, and the state is left when it is closed.
+TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
+    struct Case {
+        int32_t result;
+        const char* text;
+        const char* caption;
+        IconKind icon;
+    };
+    const std::string done = "The NVM update is completed when data LED turns off the light.\r\n"
+                             "Then restart the printer and click [Verify] button to check the "
+                             "NVM version.";
+    const Case cases[] = {
+        {1, done.c_str(), "Completion", IconKind::Information},
+        {-245, "\"NV(01_01_06)_update.dcc\" file is not found.", DefaultCaption, IconKind::Error},
+        {-20480, CommError, DefaultCaption, IconKind::Error},
+        {-16384, CommError, DefaultCaption, IconKind::Error},
+        {-12288, CommError, DefaultCaption, IconKind::Error},
+        {UpdateReadFailed, CommError, DefaultCaption, IconKind::Error},
+        {UpdateSentSizeInvalid, CommError, DefaultCaption, IconKind::Error},
+        {4096, CommError, DefaultCaption, IconKind::Error},
+        {259, CommError, DefaultCaption, IconKind::Error},
+        {0, CommError, DefaultCaption, IconKind::Error},
+    };
+    SetUpdateThreadStarter(&StartFake);
+    const InProcessApp app;
+    for (const Case& each : cases) {
+        SCOPED_TRACE("worker result " + std::to_string(each.result));
+        fakeResult.store(static_cast<DWORD>(each.result));
+        const Window box = ClickUpdate(app);
+        EXPECT_EQ(guitest::messageText(box), each.text);
+        EXPECT_EQ(box.caption(), each.caption);
+        EXPECT_EQ(guitest::dialogIcon(box), each.icon);
+        EXPECT_EQ(box.owner(), app.Main());
+        EXPECT_TRUE(AllEnabled(app, false));
+        app.Press(box, IDOK);
+        EXPECT_TRUE(BackToIdle(app));
+        EXPECT_EQ(app.Control(IDC_PROGRESS).progressPosition(), 0);
+    }
+}
+
+// No thread: the out-of-memory message in the busy state, then all controls back.
+TEST_F(OperationTest, NoThreadShowsTheOutOfMemoryMessage) {
+    SetUpdateThreadStarter(&StartNothing);
+    const InProcessApp app;
+    const Window box = ClickUpdate(app);
+    EXPECT_EQ(guitest::messageText(box), "There is not enough free memory to run this program.\n"
+                                         "Quit one or more programs, and then try again.");
+    EXPECT_EQ(box.caption(), DefaultCaption);
+    EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+    EXPECT_EQ(box.owner(), app.Main());
+    EXPECT_TRUE(AllEnabled(app, false));
+    app.Press(box, IDOK);
+    EXPECT_TRUE(BackToIdle(app));
+}
+
+// The worker is the real one, started suspended at normal priority with the default stack and
+// the main window as argument; its port and file are set before it starts, and a cancel flag
+// still set when the thread was made is cleared before it runs (else the run would stop).
+TEST_F(OperationTest, WorkerStartsSuspendedAndRunsWithACleanCancelFlag) {
+    SetUpdateThreadStarter(&StartRecorded);
+    const InProcessApp app;
+    const Window box = ClickUpdate(app);
+    EXPECT_EQ(box.caption(), "Completion");
+    app.Press(box, IDOK);
+    EXPECT_EQ(request.body, &UpdateWorkerThread);
+    ASSERT_NE(request.dialog, nullptr);
+    EXPECT_EQ(request.priority, THREAD_PRIORITY_NORMAL);
+    EXPECT_EQ(request.stackSize, 0u);
+    EXPECT_EQ(request.flags, static_cast<DWORD>(CREATE_SUSPENDED));
+    EXPECT_EQ(request.suspendCount, 1u);
+    EXPECT_EQ(request.dialog->m_portId, simctl::lpt(1));
+    char self[MAX_PATH] = {};
+    const std::string program(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
+    EXPECT_EQ(request.dialog->m_updateFilePath,
+              program.substr(0, program.rfind('\\')) + "\\NV(01_01_06)_update.dcc");
+}

@@ -1,0 +1,139 @@
+// Stopping a transfer on the real program (fault: a printer that stops taking data kept the
+// tool retrying for ever). While busy, Esc and the close box ask "Stop the NVM update?"; Yes
+// stops the worker, No lets it go on; the window never closes in the middle of a transfer.
+#include "UpdateGuiTest.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using guitest::IconKind;
+using guitest::Millis;
+using guitest::Window;
+
+constexpr char StopText[] = "Stop the NVM update?";
+constexpr char CommError[] = "Communication error!";
+// Sends that show the worker is retrying against a stalled printer.
+constexpr std::size_t StalledSends = 8;
+constexpr Millis TransferLimit{60000};
+
+} // namespace
+
+class StopTest : public UpdateGuiTest {
+protected:
+    // A printer that takes two pieces and then nothing, for ever (or for stallCalls sends).
+    void StartStalled(uint32_t stallCalls = 0) {
+        Setup setup;
+        setup.scenario.printer(simctl::lpt(1)).rate(0).latency(5).stall(stallCalls, 3);
+        setup.data = simctl::testData(10000);
+        data_ = *setup.data;
+        Start(setup);
+    }
+
+    // The question, as a Yes/No warning box of the main window.
+    Window WaitForQuestion() const {
+        const Window box = WaitForBox();
+        EXPECT_EQ(guitest::messageText(box), StopText);
+        EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
+        EXPECT_EQ(box.owner(), main_);
+        std::vector<int> ids;
+        for (const guitest::ButtonInfo& button : guitest::pushButtons(box)) {
+            ids.push_back(button.id);
+        }
+        EXPECT_EQ(ids, (std::vector<int>{IDYES, IDNO}));
+        return box;
+    }
+
+    // Yes: the worker stops, the operator sees the failure, the window stays and goes idle,
+    // and the printer is offered nothing more.
+    void AnswerYesAndExpectTheStop(const Window& question) {
+        Press(question, IDYES);
+        const Window box = WaitForBox(TransferLimit);
+        EXPECT_EQ(guitest::messageText(box), CommError);
+        EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+        const std::size_t sends = SendCount();
+        Press(box, IDOK);
+        WaitUntilIdle();
+        EXPECT_TRUE(main_.exists() && main_.visible());
+        guitest::settle(Millis{300});
+        EXPECT_EQ(SendCount(), sends);
+        EXPECT_FALSE(PortClosedAtTheEnd());
+        EXPECT_TRUE(App().running());
+    }
+
+    std::string data_;
+};
+
+// Update clicked with the mouse, then a real Esc key press: the question comes; Yes stops.
+TEST_F(StopTest, EscAfterAMouseClickAsksAndYesStops) {
+    StartStalled();
+    guitest::clickCentre(Control(IDC_UPDATE));
+    WaitForSends(StalledSends);
+    guitest::pressKey(main_, VK_ESCAPE);
+    AnswerYesAndExpectTheStop(WaitForQuestion());
+}
+
+// Update clicked with the keyboard (Tab to it, Space), then Esc: No lets the transfer go on
+// while the question is up and after it; the whole file arrives.
+TEST_F(StopTest, EscAfterAKeyboardClickAsksAndNoLetsTheTransferGoOn) {
+    StartStalled(400);
+    const Window update = Control(IDC_UPDATE);
+    for (int step = 0; step < 8 && guitest::focusedWindow(main_) != update; ++step) {
+        const Window before = guitest::focusedWindow(main_);
+        guitest::pressKey(main_, VK_TAB);
+        guitest::waitFor("Tab to move the focus",
+                         [&] { return guitest::focusedWindow(main_) != before; });
+    }
+    ASSERT_EQ(guitest::focusedWindow(main_), update) << "Tab never reached Update";
+    guitest::pressKey(main_, VK_SPACE);
+    WaitForSends(StalledSends);
+    guitest::pressKey(main_, VK_ESCAPE);
+    const Window question = WaitForQuestion();
+    const std::size_t asked = SendCount();
+    guitest::waitFor("sends to go on while the question is up",
+                     [&] { return SendCount() > asked + 5; });
+    Press(question, IDNO);
+    EXPECT_TRUE(AllEnabled(false));
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(box.caption(), "Completion");
+    Press(box, IDOK);
+    WaitUntilIdle();
+    EXPECT_TRUE(Capture() == data_);
+}
+
+// The close box asks too: No keeps the window and the transfer, a second time Yes stops it;
+// once idle, the close box ends the program as usual.
+TEST_F(StopTest, CloseBoxAsksAndTheWindowStays) {
+    StartStalled();
+    ClickUpdate();
+    WaitForSends(StalledSends);
+    main_.post(WM_SYSCOMMAND, SC_CLOSE);
+    Press(WaitForQuestion(), IDNO);
+    const std::size_t answered = SendCount();
+    guitest::waitFor("sends to go on after No", [&] { return SendCount() > answered + 5; });
+    EXPECT_TRUE(main_.exists() && main_.visible());
+    EXPECT_TRUE(AllEnabled(false));
+    main_.post(WM_SYSCOMMAND, SC_CLOSE);
+    AnswerYesAndExpectTheStop(WaitForQuestion());
+    main_.post(WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_EQ(App().waitForExit(), 0u);
+}
+
+// Enter with no button focused is OK, which ends a dialog: not during a transfer. Neither the
+// key nor the command it turns into (when the window itself has the focus) does anything, and
+// Esc still stops the transfer afterwards.
+TEST_F(StopTest, EnterDuringATransferDoesNotEndTheWindow) {
+    StartStalled();
+    ClickUpdate();
+    WaitForSends(StalledSends);
+    guitest::pressKey(main_, VK_RETURN);
+    main_.post(WM_COMMAND, IDOK);
+    guitest::settle(Millis{500});
+    EXPECT_TRUE(main_.exists() && main_.visible());
+    EXPECT_EQ(App().visibleWindows("#32770").size(), 1u);
+    EXPECT_TRUE(AllEnabled(false));
+    guitest::pressKey(main_, VK_ESCAPE);
+    AnswerYesAndExpectTheStop(WaitForQuestion());
+}
