@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the tool and runs the update benchmark, which prints its figures: throughput of a
+# 4 MiB update against a direct send loop, and the processor time the tool uses while a slow
+# transfer runs against a program that only repaints the same progress bar. Run on demand;
+# takes a few minutes. Arguments go to the benchmark (throughput or waiting: only that part).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+mkdir -p "$OUT"
+install_packages
+choose_flavour
+log "building $FLAVOUR with the benchmark"
+build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
+prepare_prefix
+ensure_display
+trap stop_display EXIT
+start_wineserver
+cd "$OUT/$FLAVOUR/bin"
+"$WINELOADER" update_bench.exe "$@"
