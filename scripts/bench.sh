@@ -11,8 +11,8 @@ install_packages
 choose_flavour
 log "building $FLAVOUR with the benchmark"
 build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
-prepare_prefix
 ensure_display
+prepare_prefix
 trap stop_display EXIT
 start_wineserver
 cd "$OUT/$FLAVOUR/bin"

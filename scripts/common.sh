@@ -67,6 +67,7 @@ build_flavour() {
 }
 
 # Uses a Wine prefix of the project's own, made on first use; never the user's ~/.wine.
+# Needs the display first (ensure_display).
 prepare_prefix() {
     export WINEPREFIX=$OUT/wineprefix-$FLAVOUR
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -74,6 +75,8 @@ prepare_prefix() {
         "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
         "$WINELOADER" wineboot -s >/dev/null 2>&1 || true
     fi
+    # Wine's desktop process binds to the display it first saw: start afresh on this one.
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 }
 
 # Starts a private Xvfb when there is no display; sets HEADLESS=1 then.

@@ -10,8 +10,8 @@ install_packages
 choose_flavour
 log "building $FLAVOUR"
 build_flavour "$FLAVOUR" -DBUILD_TESTING=OFF
-prepare_prefix
 ensure_display
+prepare_prefix
 trap stop_display EXIT
 
 bin=$OUT/$FLAVOUR/bin

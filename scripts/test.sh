@@ -21,8 +21,8 @@ else
 fi
 log "built in $(($(date +%s) - start)) s"
 
-prepare_prefix
 ensure_display
+prepare_prefix
 trap stop_display EXIT
 start_wineserver
 
