@@ -10,6 +10,11 @@
 namespace guitest {
 
 namespace {
+// Time given to a window that has just become the foreground window.
+constexpr DWORD ActivationSettleMs = 250;
+} // namespace
+
+namespace {
 
 // One key event.
 INPUT keyEvent(WORD virtualKey, bool up) {
@@ -63,13 +68,20 @@ void bringToFront(const Window& window) {
         throw std::runtime_error("input for a window that does not exist");
     }
     const Window top(GetAncestor(window.handle(), GA_ROOT));
+    bool switched = false;
     waitFor("window \"" + top.caption() + "\" to become the foreground window", [&] {
         if (GetForegroundWindow() == top.handle()) {
             return true;
         }
+        switched = true;
         SetForegroundWindow(top.handle());
         return GetForegroundWindow() == top.handle();
     });
+    // A window that has just been activated may still be settling its position and focus with
+    // the display; input sent at once now and then goes astray.
+    if (switched) {
+        Sleep(ActivationSettleMs);
+    }
 }
 
 // Down then up, one call.
