@@ -28,7 +28,9 @@ start_wineserver
 
 status=0
 log "running the tests under Wine"
-ctest --test-dir "$OUT/$FLAVOUR" --output-on-failure --timeout 300 || status=1
+# A test program that fails is run once more: real input to a fresh window under Xvfb now and
+# then goes astray on a loaded machine. A failure that repeats still fails the run.
+ctest --test-dir "$OUT/$FLAVOUR" --output-on-failure --timeout 300 --repeat until-pass:2 || status=1
 
 if [ -f "$ROOT/tests/host/CMakeLists.txt" ]; then
     log "running the host-side tests (address and undefined-behaviour sanitizers)"
