@@ -220,4 +220,23 @@ bool parseHex16(std::string_view text, uint16_t& value) {
     return true;
 }
 
+// Splits at "\n" and drops a "\r" before it.
+std::vector<std::string> lines(std::string_view text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string line(text.substr(start, end - start));
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        result.push_back(std::move(line));
+    }
+    return result;
+}
+
 } // namespace lvxsim::text

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace lvxsim::text {
@@ -26,5 +27,8 @@ std::string hex8(uint8_t value);
 bool parseHex8(std::string_view text, uint8_t& value);
 // Parses exactly four hex digits (upper or lower case).
 bool parseHex16(std::string_view text, uint16_t& value);
+
+// The lines of text, without their "\n" or "\r\n"; a last line without an ending counts.
+std::vector<std::string> lines(std::string_view text);
 
 } // namespace lvxsim::text

@@ -33,17 +33,7 @@ std::string StateFile::format(const std::map<PortId, NvmVersion>& versions) {
 // Lines "PORT VERSION"; others are skipped.
 std::map<PortId, NvmVersion> StateFile::parse(const std::string& text) {
     std::map<PortId, NvmVersion> versions;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : text::lines(text)) {
         const std::size_t space = line.find(' ');
         long long port = 0;
         NvmVersion version{};

@@ -326,18 +326,7 @@ std::string LogRecord::bytes(const std::string& key) const {
 // Every line of the log, in order.
 std::vector<LogRecord> readLog(const std::string& path) {
     std::vector<LogRecord> records;
-    const std::string text = readFile(path);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : lvxsim::text::lines(readFile(path))) {
         if (!line.empty()) {
             records.push_back(parseLine(line));
         }
