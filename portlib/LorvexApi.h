@@ -23,6 +23,14 @@ inline constexpr char SetPortTimeOutName[] = "SetPortTimeOutByLvx";
 inline constexpr char GetPreviousSentDataSizeName[] = "GetPreviousSentDataSizeByLvx";
 inline constexpr char SetReceiveTypeName[] = "SetReceiveTypeByLvx";
 
+// Every exported name, in the order above.
+inline constexpr const char* EntryPointNames[] = {PortOpenName,       PortCloseName,
+                                                  CheckDeviceIdName,  GetModelNameName,
+                                                  GetIoErrorCodeName, SendName,
+                                                  ReceiveName,        GetDeviceIdName,
+                                                  SetPortTimeOutName, GetPreviousSentDataSizeName,
+                                                  SetReceiveTypeName};
+
 // Opens the port with the given identifier; later calls act on it.
 using PortOpenFn = int16_t(__stdcall*)(uint16_t portId);
 // Closes the open port.

@@ -19,13 +19,7 @@ using simctl::usb;
 
 constexpr uint16_t IoError = 0x1000;
 
-const std::array<const char*, 11> EntryPoints = {
-    lvx::PortOpenName,       lvx::PortCloseName,
-    lvx::CheckDeviceIdName,  lvx::GetModelNameName,
-    lvx::GetIoErrorCodeName, lvx::SendName,
-    lvx::ReceiveName,        lvx::GetDeviceIdName,
-    lvx::SetPortTimeOutName, lvx::GetPreviousSentDataSizeName,
-    lvx::SetReceiveTypeName};
+const auto& EntryPoints = lvx::EntryPointNames;
 
 // Folder of the test program, where the build puts the DLLs, with a trailing backslash.
 std::string programFolder() {

@@ -86,14 +86,8 @@ TEST(PortLibraryTest, WithTheWholeLibraryEveryOperationSucceeds) {
 
 // Each variant of the library lacks one entry point: only the operations that need it fail.
 TEST(PortLibraryTest, AMissingEntryPointFailsOnlyWhatNeedsIt) {
-    const std::array<const char*, 11> names = {
-        lvx::PortOpenName,       lvx::PortCloseName,
-        lvx::CheckDeviceIdName,  lvx::GetModelNameName,
-        lvx::GetIoErrorCodeName, lvx::SendName,
-        lvx::ReceiveName,        lvx::GetDeviceIdName,
-        lvx::SetPortTimeOutName, lvx::GetPreviousSentDataSizeName,
-        lvx::SetReceiveTypeName};
-    for (const char* missing : names) {
+
+    for (const char* missing : lvx::EntryPointNames) {
         SCOPED_TRACE(missing);
         SimFolder folder;
         simctl::Scenario scenario;
