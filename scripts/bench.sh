@@ -8,6 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 mkdir -p "$OUT"
 install_packages
+enter_32bit_machine "$0" "$@"
 choose_flavour
 log "building $FLAVOUR with the benchmark"
 build_flavour "$FLAVOUR" -DBUILD_TESTING=ON

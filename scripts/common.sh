@@ -6,12 +6,20 @@ OUT=${CORVANE_OUT:-$ROOT/out}
 
 log() { printf '== %s\n' "$*" >&2; }
 
+# Logs how long the stage that ends now took, and the time since the start ($CORVANE_START).
+stage_done() {
+    local now
+    now=$(date +%s)
+    log "$1: $((now - ${STAGE_START:-$CORVANE_START})) s (total $((now - CORVANE_START)) s)"
+    STAGE_START=$now
+}
+
 # Installs whatever of the tool chain is missing (Debian packages only).
 install_packages() {
     local wanted=(cmake make g++ googletest xvfb xauth x11-utils imagemagick
         g++-mingw-w64-i686-posix mingw-w64-i686-dev
         g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-        wine wine64 wine32:i386)
+        wine wine64 wine32:i386 fonts-wine)
     local missing=()
     local package
     for package in "${wanted[@]}"; do
@@ -28,14 +36,82 @@ install_packages() {
         "${missing[@]}" >/dev/null
 }
 
-# True when this machine can execute 32-bit x86 code (some kernels run 64-bit code only).
+# True when this machine can execute 32-bit x86 code: natively, or inside the namespace below.
 runs_32bit() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# qemu-user from Debian's backports: the one in Debian 12 cannot run 32-bit Wine (it treats
+# MAP_FIXED_NOREPLACE as a hint, and Wine's address-space reservation lands elsewhere).
+QEMU_PACKAGE=qemu-user
+QEMU_MIN_MAJOR=10
+QEMU_CACHE=${CORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane}
+
+# The Debian mirror this machine's apt already uses for the release, so no host is named here.
+debian_mirror() {
+    local codename=$1
+    apt-get indextargets --format '$(RELEASE) $(REPO_URI)' 2>/dev/null |
+        awk -v release="$codename" '$1 == release { print $2; exit }'
+}
+
+# Prints the path of a static qemu-i386 of version 10 or later, fetching it once into the cache
+# from the release's backports through a private apt list: the host's apt sources, installed
+# packages and binfmt registrations stay as they are.
+i386_emulator() {
+    local qemu=$QEMU_CACHE/qemu-i386
+    if [ -x "$qemu" ] && "$qemu" --version 2>/dev/null |
+        awk -v min="$QEMU_MIN_MAJOR" 'NR == 1 { split($3, v, "."); exit !(v[1] >= min) }'; then
+        echo "$qemu"
+        return 0
+    fi
+    local codename mirror
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    mirror=$(debian_mirror "$codename")
+    if [ -z "$mirror" ]; then
+        apt-get update -qq >/dev/null 2>&1 || true
+        mirror=$(debian_mirror "$codename")
+    fi
+    [ -n "$codename" ] && [ -n "$mirror" ] || { log "no Debian mirror known to apt"; return 1; }
+    local apt_dir=$QEMU_CACHE/apt
+    rm -rf "$apt_dir"
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial"
+    echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $codename-backports main" \
+        >"$apt_dir/sources.list"
+    local options=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/none"
+        -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir" -o "Dir::State::status=/dev/null"
+        -o "APT::Sandbox::User=root" -o Debug::NoLocking=1)
+    log "fetching $QEMU_PACKAGE from $codename-backports (for qemu-i386)"
+    apt-get "${options[@]}" update -qq >/dev/null &&
+        (cd "$apt_dir" && apt-get "${options[@]}" download -qq "$QEMU_PACKAGE" >/dev/null) ||
+        { log "could not fetch $QEMU_PACKAGE from $codename-backports"; return 1; }
+    dpkg-deb -x "$apt_dir"/"$QEMU_PACKAGE"_*.deb "$apt_dir/root"
+    install -m 0755 "$apt_dir/root/usr/bin/qemu-i386" "$qemu"
+    rm -rf "$apt_dir"
+    echo "$qemu"
+}
+
+# Where the kernel refuses 32-bit code, runs this script again ("$@": its path and arguments)
+# inside a private user and mount namespace whose own binfmt_misc hands i386 programs to
+# qemu-i386; returns only where that is not needed (or not possible: then FLAVOUR falls back).
+enter_32bit_machine() {
+    if [ -n "${CORVANE_I386_EMULATED:-}" ] || runs_32bit; then
+        return 0
+    fi
+    local qemu
+    qemu=$(i386_emulator) || return 0
+    local enter=(unshare --user --map-root-user --mount -- bash "$ROOT/scripts/i386-namespace.sh" "$qemu")
+    if ! "${enter[@]}" /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        log "32-bit Wine does not start under $qemu in a private namespace"
+        return 0
+    fi
+    log "this kernel runs no 32-bit code: continuing under qemu-i386 user emulation"
+    export CORVANE_I386_EMULATED=1
+    exec "${enter[@]}" bash "$@"
+}
+
 # Sets FLAVOUR (i686 or x86_64), the build to run and test here, and the Wine loader for it.
-# The shipped program is the i686 one; where 32-bit code cannot run, the same sources are
-# built for x86_64 and that build is what runs.
+# The shipped program is the i686 one, and that is what runs wherever 32-bit code can run,
+# natively or emulated. Only where neither works is the x86_64 build of the same sources run.
 choose_flavour() {
     if runs_32bit; then
         FLAVOUR=i686
@@ -43,7 +119,10 @@ choose_flavour() {
     else
         FLAVOUR=x86_64
         export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
-        log "this machine cannot execute 32-bit code: running the x86_64 build of the same sources"
+        log "************************************************************************"
+        log "WARNING: 32-bit code runs here neither natively nor under qemu-i386."
+        log "Running the x86_64 build of the same sources: NOT the program we ship."
+        log "************************************************************************"
     fi
     export WINEDEBUG=${WINEDEBUG:--all}
     # No prompts for the .NET and HTML engines that the tool never uses; no debugger on a crash

@@ -7,8 +7,8 @@
 set -euo pipefail
 
 key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports'
-# The 64-bit loader: the /usr/bin/wine wrapper may pick a 32-bit one that cannot run here.
-wine=${WINELOADER:-/usr/lib/wine/wine64}
+# The loader of the prefix's flavour, which the run and test commands export.
+wine=${WINELOADER:-/usr/lib/wine/wine}
 
 [ -n "${WINEPREFIX:-}" ] || { echo "wine-ports.sh: WINEPREFIX is not set" >&2; exit 2; }
 

@@ -205,7 +205,8 @@ TEST_F(VerifyTest, AsksForAPortWithoutOpeningOneOrTouchingTheBar) {
     EXPECT_TRUE(box.ownedByMain);
     EXPECT_EQ(42, box.position);
     EXPECT_EQ(std::make_pair(0, 100), box.range);
-    guitest::settle(guitest::Millis(300));
+    // Answered only once the handler has returned to the window's message loop.
+    main_.send(WM_NULL);
     EXPECT_EQ(42, control(IDC_PROGRESS).progressPosition());
     EXPECT_EQ(std::make_pair(0, 100), control(IDC_PROGRESS).progressRange());
     for (const std::string& call : simctl::callNames(Calls())) {

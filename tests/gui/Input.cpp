@@ -10,11 +10,6 @@
 namespace guitest {
 
 namespace {
-// Time given to a window that has just become the foreground window.
-constexpr DWORD ActivationSettleMs = 250;
-} // namespace
-
-namespace {
 
 // One key event.
 INPUT keyEvent(WORD virtualKey, bool up) {
@@ -68,20 +63,13 @@ void bringToFront(const Window& window) {
         throw std::runtime_error("input for a window that does not exist");
     }
     const Window top(GetAncestor(window.handle(), GA_ROOT));
-    bool switched = false;
     waitFor("window \"" + top.caption() + "\" to become the foreground window", [&] {
         if (GetForegroundWindow() == top.handle()) {
             return true;
         }
-        switched = true;
         SetForegroundWindow(top.handle());
         return GetForegroundWindow() == top.handle();
     });
-    // A window that has just been activated may still be settling its position and focus with
-    // the display; input sent at once now and then goes astray.
-    if (switched) {
-        Sleep(ActivationSettleMs);
-    }
 }
 
 // Down then up, one call.
@@ -103,14 +91,16 @@ void pressChord(const Window& window, std::initializer_list<WORD> keys) {
 }
 
 // Move, press, release: the control gets WM_MOUSEMOVE, WM_LBUTTONDOWN and WM_LBUTTONUP, never
-// WM_LBUTTONDBLCLK (a combo box ignores that one).
+// WM_LBUTTONDBLCLK (a combo box ignores that one). The press and the release carry the position
+// too: without it they land wherever the system believes the cursor is when it takes them, and
+// a window newly mapped under the X pointer first reports the pointer's old position.
 void clickCentre(const Window& control) {
     bringToFront(control);
     awaitSingleClick();
     const POINT at = control.centre();
     std::vector<INPUT> events{mouseEvent(MOUSEEVENTF_MOVE, at),
-                              mouseEvent(MOUSEEVENTF_LEFTDOWN, at),
-                              mouseEvent(MOUSEEVENTF_LEFTUP, at)};
+                              mouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, at),
+                              mouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, at)};
     send(events);
     lastClick = std::chrono::steady_clock::now();
 }

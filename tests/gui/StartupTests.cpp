@@ -73,7 +73,9 @@ TEST_F(NoLibraryTest, EnterKeyEndsTheProgramWithStatusZero) {
 // With the library the main window comes up and no message box with it.
 TEST_F(AppTest, WithLibraryOnlyTheMainWindowShows) {
     startApp();
-    guitest::settle(guitest::Millis(500));
+    // Answered once start-up is over and the window waits in its message loop: any box of
+    // start-up would be up by then.
+    main_.send(WM_NULL);
     for (const Window& window : otherVisibleWindows(app(), main_)) {
         ADD_FAILURE() << "unexpected window \"" << window.caption() << "\" (" << window.className()
                       << ")";

@@ -10,8 +10,9 @@ namespace guitest {
 
 using Millis = std::chrono::milliseconds;
 
-// Limit of a wait when the caller gives none.
-inline constexpr Millis DefaultTimeout{10000};
+// Limit of a wait when the caller gives none: generous, since the emulated 32-bit run is slow,
+// and a limit costs time only when the awaited state never comes.
+inline constexpr Millis DefaultTimeout{30000};
 // Pause between two looks.
 inline constexpr Millis PollInterval{20};
 

@@ -11,7 +11,7 @@ namespace guitest {
 namespace {
 
 // Longest a single message to the target may take before the test calls it hung.
-constexpr UINT SendLimitMs = 5000;
+constexpr UINT SendLimitMs = 20000;
 
 // Hex form of a handle for error texts.
 std::string describe(HWND handle) {

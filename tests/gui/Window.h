@@ -61,7 +61,7 @@ public:
     // Process that owns the window.
     DWORD processId() const;
 
-    // Sends a message and returns its result; throws if the target does not answer in 5 s.
+    // Sends a message and returns its result; throws if the target does not answer in 20 s.
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // Posts a message; throws if it cannot be posted.
     void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

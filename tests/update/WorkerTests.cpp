@@ -261,10 +261,11 @@ TEST_F(WorkerTest, CancelWhileRetryingStopsBeforeTheNextAttempt) {
         if (PumpUntilEnded(worker->Handle(), std::chrono::milliseconds(50))) {
             break;
         }
-        const std::size_t sends = SendCounts(sim_.Calls()).size();
-        if (sends >= 5) {
+        if (SendCounts(sim_.Calls()).size() >= 5) {
+            // The flag first, then the count: an attempt that starts after the count is read
+            // must have checked the flag before it was set, so at most one more can come.
             dialog_.m_cancelRequested.store(1);
-            sendsAtCancel = sends;
+            sendsAtCancel = SendCounts(sim_.Calls()).size();
         }
     }
     ASSERT_GT(sendsAtCancel, 0u) << "the worker never retried";
