@@ -154,6 +154,12 @@ prepare_prefix() {
         "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
         "$WINELOADER" wineboot -s >/dev/null 2>&1 || true
     fi
+    # Wine draws the caption buttons with Marlett. Debian's wine does not look for it where
+    # fonts-wine puts it, but every Wine reads the prefix's own Fonts folder.
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    if [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
     # Wine's desktop process binds to the display it first saw: start afresh on this one.
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 }
