@@ -159,7 +159,17 @@ TEST_P(WholeFileTest, ArrivesByteExactWithAPositionPerFullPiece) {
     EXPECT_TRUE(DataFileReleased());
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, WholeFileTest, ::testing::Values(0u, 999u, 1000u, 3000u, 123456u));
+INSTANTIATE_TEST_SUITE_P(Sizes, WholeFileTest, ::testing::Values(999u, 1000u, 3000u, 123456u));
+
+// Fault: an empty data file ended as a completed update. It is a failure of its own, before
+// anything is sent, with the file released and the port left open.
+TEST_F(WorkerTest, EmptyDataFileSendsNothingAndIsAFailure) {
+    EXPECT_EQ(Run(InstantPrinter(), 0), UpdateFileEmpty);
+    const auto calls = sim_.Calls();
+    EXPECT_EQ(CountOf(calls, "SendByLvx"), 0);
+    EXPECT_FALSE(ClosedAtTheEnd(calls));
+    EXPECT_TRUE(DataFileReleased());
+}
 
 // 400 of the first piece, then nothing, then the rest: each new attempt offers only the bytes
 // not yet taken, and they are the right ones.
@@ -227,6 +237,13 @@ TEST_F(WorkerTest, PortThatDoesNotOpenEndsTheRunWithItsResult) {
     EXPECT_EQ(Run(InstantPrinter(), 3000), static_cast<int32_t>(simctl::NoPrinterResult));
     EXPECT_TRUE(bar_.Messages().empty());
     EXPECT_EQ(CountOf(sim_.Calls(), "SendByLvx"), 0);
+    // Fault: 0xFF0B widened is -245, which once was the worker's own missing-file code.
+    simctl::Scenario scenario = InstantPrinter();
+    scenario.printer(lpt(1)).open(0xFF0B);
+    dialog_.m_portId = lpt(1);
+    const int32_t result = Run(scenario, 3000);
+    EXPECT_EQ(result, -245);
+    EXPECT_NE(result, UpdateFileNotFound);
 }
 
 // A missing data file and one that another handle holds open both end the run with -245,
