@@ -133,9 +133,9 @@ TEST_F(OperatorTest, FocusReturnsToUpdateAfterTheResult) {
         }
         App().waitForWindowGone(box);
         WaitUntilIdle();
-        const Window focus = guitest::focusedWindow(main_);
-        EXPECT_EQ(focus, update) << "focus on control " << focus.id() << " \"" << focus.text()
-                                 << "\"";
+        EXPECT_NO_THROW(guitest::waitFor("the focus back on Update",
+                                         [&] { return guitest::focusedWindow(main_) == update; }))
+            << "focus on \"" << guitest::focusedWindow(main_).text() << "\"";
     }
     guitest::pressKey(main_, VK_RETURN);
     const Window again = WaitForBox(TransferLimit);

@@ -237,13 +237,6 @@ TEST_F(WorkerTest, PortThatDoesNotOpenEndsTheRunWithItsResult) {
     EXPECT_EQ(Run(InstantPrinter(), 3000), static_cast<int32_t>(simctl::NoPrinterResult));
     EXPECT_TRUE(bar_.Messages().empty());
     EXPECT_EQ(CountOf(sim_.Calls(), "SendByLvx"), 0);
-    // Fault: 0xFF0B widened is -245, which once was the worker's own missing-file code.
-    simctl::Scenario scenario = InstantPrinter();
-    scenario.printer(lpt(1)).open(0xFF0B);
-    dialog_.m_portId = lpt(1);
-    const int32_t result = Run(scenario, 3000);
-    EXPECT_EQ(result, -245);
-    EXPECT_NE(result, UpdateFileNotFound);
 }
 
 // A missing data file and one that another handle holds open both end the run with -245,
