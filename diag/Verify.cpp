@@ -5,6 +5,7 @@
 #include "diag/DiagReplies.h"
 #include "fw/Text.h"
 #include "portlib/LorvexApi.h"
+#include "ports/PortLock.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -68,6 +69,16 @@ VerifyOutcome RunSequence(PortId port, fw::ProgressBar& progress, NvmReadings& r
     return VerifyOutcome::Verified;
 }
 
+// Keys and clicks given while the sequence held the thread were meant for a window that could
+// not answer; they must not answer the box that follows. Other messages stay queued.
+void DiscardQueuedInput() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (::PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 // The version bytes arrive as hexadecimal fields and are shown in decimal.
 std::string ResultText(const NvmReadings& readings) {
     const std::string format = fw::LoadResString(IDS_VERIFY_RESULT);
@@ -88,11 +99,21 @@ void MainDialog::OnVerify() {
     if (!RequirePortSelection()) {
         return;
     }
-    m_progress.SetRange(0, VerifySteps);
-    m_progress.SetPos(0);
-    m_progress.SetStep(1);
     NvmReadings readings;
-    switch (RunSequence(GetSelectedPortId(), m_progress, readings)) {
+    VerifyOutcome outcome = VerifyOutcome::Failed;
+    {
+        // Held for the port work only, not while the box waits for the operator.
+        const PortLock lock;
+        if (!RequirePortLock(lock)) {
+            return;
+        }
+        m_progress.SetRange(0, VerifySteps);
+        m_progress.SetPos(0);
+        m_progress.SetStep(1);
+        outcome = RunSequence(GetSelectedPortId(), m_progress, readings);
+    }
+    DiscardQueuedInput();
+    switch (outcome) {
     case VerifyOutcome::Verified:
         ShowMessage(ResultText(readings), fw::LoadResString(IDS_COMPLETION).c_str(),
                     MB_ICONINFORMATION);

@@ -1,11 +1,46 @@
 #include "fw/File.h"
 
+#include <string>
+#include <vector>
+
 namespace fw {
+
+namespace {
+
+constexpr DWORD ReadExclusiveShare = 0;
+constexpr DWORD ReadFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+
+// An ANSI path of MAX_PATH characters or more is refused by the ANSI file calls: such a path is
+// opened through the wide call with the "\\?\" prefix, which lifts the limit for a full path
+// ("\\?\UNC\" for a share).
+HANDLE OpenLongPath(const std::string& path) {
+    const bool prefixed = path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0;
+    std::string full = path;
+    if (!prefixed) {
+        full = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2) : "\\\\?\\" + path;
+    }
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        ::OutputDebugStringA("Corvane: MultiByteToWideChar for a long path failed\n");
+        return INVALID_HANDLE_VALUE;
+    }
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(), length);
+    return ::CreateFileW(wide.data(), GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
+                         ReadFlags, nullptr);
+}
+
+} // namespace
 
 // No sharing: a file that another process holds open fails to open here too.
 bool File::OpenReadExclusive(const char* path) {
-    handle_.Reset(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const std::string text = path;
+    if (text.size() >= MAX_PATH) {
+        handle_.Reset(OpenLongPath(text));
+    } else {
+        handle_.Reset(::CreateFileA(path, GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
+                                    ReadFlags, nullptr));
+    }
     return IsOpen();
 }
 

@@ -4,6 +4,7 @@
 #include "fw/Application.h"
 #include "fw/Text.h"
 #include "portlib/LorvexApi.h"
+#include "ports/PortLock.h"
 #include "ports/PortNames.h"
 #include "ports/SpoolerPorts.h"
 #include "res/resource.h"
@@ -157,5 +158,14 @@ bool MainDialog::RequirePortSelection() {
     }
     ShowMessage(fw::LoadResString(IDS_SELECT_PORT), nullptr, MB_ICONERROR);
     ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_portCombo.Handle()), TRUE);
+    return false;
+}
+
+// Nothing of the ports is touched when another copy holds them.
+bool MainDialog::RequirePortLock(const PortLock& lock) {
+    if (lock.Held()) {
+        return true;
+    }
+    ShowMessage(fw::LoadResString(IDS_PORTS_IN_USE), nullptr, MB_ICONERROR);
     return false;
 }

@@ -10,13 +10,32 @@ namespace {
 // The controls the busy state disables, in the order it disables them.
 constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
 
+// A control of dialog that the keyboard can reach: enabled, visible and a tab stop.
+bool TakesFocus(HWND dialog, HWND control) {
+    return control != nullptr && ::IsChild(dialog, control) && ::IsWindowEnabled(control) &&
+           ::IsWindowVisible(control) &&
+           (::GetWindowLongPtrA(control, GWL_STYLE) & WS_TABSTOP) != 0;
+}
+
+// The first control of dialog, in tab order, that the keyboard can reach; null when none.
+HWND FirstFocusable(HWND dialog) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (TakesFocus(dialog, child)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // Where the window's messages go; everything else is the dialog's default handling.
-const fw::MessageEntry<MainDialog> MainDialog::MessageMap[6] = {
+const fw::MessageEntry<MainDialog> MainDialog::MessageMap[7] = {
     fw::OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand),
     fw::OnMessage(WM_PAINT, &MainDialog::OnPaint),
     fw::OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon),
+    fw::OnMessage(WM_QUERYENDSESSION, &MainDialog::OnQueryEndSession),
     fw::OnCommand(IDC_PORT_LIST, CBN_DROPDOWN, &MainDialog::OnPortListDropDown),
     fw::OnCommand(IDC_VERIFY, BN_CLICKED, &MainDialog::OnVerify),
     fw::OnCommand(IDC_UPDATE, BN_CLICKED, &MainDialog::OnUpdate),
@@ -63,8 +82,9 @@ void MainDialog::OnCancel() {
     if (m_cancelRequested.load() == 1) {
         return;
     }
-    if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), nullptr, MB_YESNO | MB_ICONWARNING) ==
-        IDYES) {
+    // No is the default: a stray Enter must not stop the update.
+    if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
+                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
         m_cancelRequested.store(1);
     }
 }
@@ -119,6 +139,15 @@ bool MainDialog::OnPaint(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
+// A half-written NVM must not be left behind by a shutdown or a log-off.
+bool MainDialog::OnQueryEndSession(WPARAM, LPARAM, LRESULT& result) {
+    if (!transferRunning_) {
+        return false;
+    }
+    result = FALSE;
+    return true;
+}
+
 // The drag icon is the window's icon.
 bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
     result = reinterpret_cast<LRESULT>(m_icon);
@@ -127,7 +156,9 @@ bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
 
 // A control that is disabled while it has the focus leaves the focus nowhere, and then the
 // keyboard no longer reaches the dialog's own handling (Esc among it): the window keeps the
-// focus while busy, and the control gets it back afterwards.
+// focus while busy. Afterwards the dialog manager may have put it on something that takes no
+// focus (the group box), where Enter means OK and ends the window: it goes back to where it
+// was, or to the first control that takes it.
 void MainDialog::SetBusy(bool busy) {
     if (busy) {
         const HWND focus = ::GetFocus();
@@ -146,10 +177,15 @@ void MainDialog::SetBusy(bool busy) {
     }
     m_progress.SetPos(0);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    if (!busy && focusBeforeBusy_ != nullptr) {
-        if (::GetFocus() == Handle() || ::GetFocus() == nullptr) {
-            ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focusBeforeBusy_),
-                           TRUE);
+    if (!busy) {
+        if (!TakesFocus(Handle(), ::GetFocus())) {
+            HWND target = focusBeforeBusy_;
+            if (!TakesFocus(Handle(), target)) {
+                target = FirstFocusable(Handle());
+            }
+            if (target != nullptr) {
+                ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+            }
         }
         focusBeforeBusy_ = nullptr;
     }
@@ -158,4 +194,11 @@ void MainDialog::SetBusy(bool busy) {
 // Every box of the main window is owned by it.
 int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
     return ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
+}
+
+// Room for any title the template gives.
+std::string MainDialog::Caption() const {
+    char text[256] = {};
+    const int length = ::GetWindowTextA(Handle(), text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }

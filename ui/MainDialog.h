@@ -13,6 +13,7 @@
 #include <string>
 
 class PortEnumerator;
+class PortLock;
 
 class MainDialog : public fw::Dialog {
 public:
@@ -36,11 +37,18 @@ public:
     // Ports: tests alone hand in a stand-in for the spooler's port list (null: the spooler).
     void SetPortEnumerator(PortEnumerator* source) { portEnumerator_ = source; }
 
-    // Dispatches every queued message of this thread, the dialog keys included.
+    // Dispatches every queued message of this thread, the dialog keys included. A quit message
+    // is kept back for QuitWhenIdle rather than dispatched.
     void PumpMessages();
+    // Offers a message to the window's own keys before the dialog's; true when taken.
+    bool PreTranslateMessage(MSG& msg);
+    // Posts again the quit message that PumpMessages kept back, if there was one.
+    void QuitWhenIdle();
 
     // Shows a message box owned by this window; the button pressed.
     int ShowMessage(const std::string& text, const char* caption, UINT style);
+    // The window's title.
+    std::string Caption() const;
 
     // Shared with the update worker: written before it starts, read while it runs.
     fw::ProgressBar m_progress;
@@ -71,8 +79,12 @@ private:
     void OnUpdate();
     // Shows "Please select a port." and focuses the list when nothing is selected.
     bool RequirePortSelection();
+    // Tells the operator when another copy holds the ports; true when lock is held here.
+    bool RequirePortLock(const PortLock& lock);
+    // Session end: refused while a transfer runs.
+    bool OnQueryEndSession(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    static const fw::MessageEntry<MainDialog> MessageMap[6];
+    static const fw::MessageEntry<MainDialog> MessageMap[7];
 
     HWND focusBeforeBusy_ = nullptr;
     // Ports: where the port list comes from; null means the print spooler.
@@ -81,6 +93,9 @@ private:
     // Update: true while the worker runs; Esc, the close box and Enter then cannot end the
     // window (Esc and the close box offer to stop the transfer instead).
     bool transferRunning_ = false;
+    // Update: a quit message that came during the transfer, and its exit code.
+    bool quitPending_ = false;
+    WPARAM quitCode_ = 0;
     // Update: Enter ends the window only while no transfer runs.
     void OnOK() override;
 };

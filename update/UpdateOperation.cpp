@@ -1,10 +1,13 @@
 #include "update/UpdateOperation.h"
 
 #include "fw/Text.h"
+#include "ports/PortLock.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
+#include "update/ShutdownBlock.h"
 #include "update/UpdateWorker.h"
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -46,13 +49,19 @@ int32_t WaitForWorker(MainDialog& dialog, const fw::WorkerThread& worker) {
     return static_cast<int32_t>(code);
 }
 
-// 1 and the missing file have messages of their own; every other result is a failure.
+// 1, the missing and the empty file and the operator's stop have messages of their own; every
+// other result is a failure.
 void ReportResult(MainDialog& dialog, int32_t result) {
     if (result == PortOk) {
         dialog.ShowMessage(fw::LoadResString(IDS_UPDATE_DONE),
                            fw::LoadResString(IDS_COMPLETION).c_str(), MB_ICONINFORMATION);
     } else if (result == UpdateFileNotFound) {
         dialog.ShowMessage(fw::LoadResString(IDS_FILE_NOT_FOUND), nullptr, MB_ICONERROR);
+    } else if (result == UpdateFileEmpty) {
+        dialog.ShowMessage(fw::LoadResString(IDS_FILE_EMPTY), nullptr, MB_ICONERROR);
+    } else if (result == UpdateCancelled) {
+        dialog.ShowMessage(fw::LoadResString(IDS_UPDATE_STOPPED), dialog.Caption().c_str(),
+                           MB_ICONWARNING);
     } else {
         dialog.ShowMessage(fw::LoadResString(IDS_COMM_ERROR), nullptr, MB_ICONERROR);
     }
@@ -79,10 +88,16 @@ void SetUpdateThreadStarter(UpdateThreadStarter starter) {
 }
 
 // The worker gets its port and file before it exists and its cleared cancel flag before it
-// runs; this handler returns only after it has ended and its result has been shown.
+// runs; this handler returns only after it has ended and its result has been shown. The port
+// lock covers the detection and the transfer, not the box that waits for the operator.
 void MainDialog::OnUpdate() {
     UpdateData(true);
     if (!RequirePortSelection()) {
+        return;
+    }
+    std::optional<PortLock> lock;
+    lock.emplace();
+    if (!RequirePortLock(*lock)) {
         return;
     }
     m_portId = GetSelectedPortId();
@@ -101,25 +116,50 @@ void MainDialog::OnUpdate() {
         ReportNoThread(*this);
         return;
     }
-    transferRunning_ = true;
-    const int32_t result = WaitForWorker(*this, *worker);
-    transferRunning_ = false;
+    int32_t result = 0;
+    {
+        const ShutdownBlock block(Handle(), fw::LoadResString(IDS_UPDATE_RUNNING));
+        transferRunning_ = true;
+        result = WaitForWorker(*this, *worker);
+        transferRunning_ = false;
+    }
+    lock.reset();
     ReportResult(*this, result);
     SetBusy(false);
+    QuitWhenIdle();
 }
 
-// Takes every queued message of this thread off the queue and dispatches it. During a transfer
-// Esc goes to OnCancel itself: the system's dialog keys may drop it while Quit is disabled.
+// Takes every queued message of this thread off the queue and dispatches it. A quit message is
+// kept back: dispatched it would be lost, and the window must not end under a running worker.
 void MainDialog::PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (transferRunning_ && IsEscapeKey(Handle(), msg)) {
-            OnCancel();
+        if (msg.message == WM_QUIT) {
+            quitPending_ = true;
+            quitCode_ = msg.wParam;
             continue;
         }
-        if (!::IsDialogMessageA(Handle(), &msg)) {
+        if (!PreTranslateMessage(msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+    }
+}
+
+// During a transfer Esc goes to OnCancel itself, ahead of the dialog's keys: the system's dialog
+// keys may drop it while Quit is disabled.
+bool MainDialog::PreTranslateMessage(MSG& msg) {
+    if (transferRunning_ && IsEscapeKey(Handle(), msg)) {
+        OnCancel();
+        return true;
+    }
+    return ::IsDialogMessageA(Handle(), &msg) != FALSE;
+}
+
+// After the outcome has been shown, so the operator still learns how the update ended.
+void MainDialog::QuitWhenIdle() {
+    if (quitPending_) {
+        quitPending_ = false;
+        ::PostQuitMessage(static_cast<int>(quitCode_));
     }
 }

@@ -89,6 +89,11 @@ int32_t UpdateWorker(MainDialog& dialog) {
             return UpdateReadFailed;
         }
         if (length == 0) {
+            // Nothing to send leaves the old NVM in place: not a completed update.
+            if (taken == 0) {
+                ::OutputDebugStringA("Corvane: the update data file is empty\n");
+                return UpdateFileEmpty;
+            }
             break;
         }
         const int32_t sent = SendPiece(dialog, ports, buffer.get(), length, taken);

@@ -7,16 +7,21 @@
 
 class MainDialog;
 
-// Results of a run besides PortOk (1) and a failing PortResult widened with its sign.
-inline constexpr int32_t UpdateFileNotFound = -245;
-// No memory for the transfer buffer (0xC000 as 16 bits).
-inline constexpr int32_t UpdateNoMemory = -16384;
-// The operator stopped the transfer (0xD000 as 16 bits).
-inline constexpr int32_t UpdateCancelled = -12288;
-// The data file could not be read to its end (0xE000 as 16 bits).
-inline constexpr int32_t UpdateReadFailed = -8192;
-// The library said it sent more than it was offered (0xF000 as 16 bits).
-inline constexpr int32_t UpdateSentSizeInvalid = -4096;
+// The worker's own outcomes, kept above the 16-bit range that a PortResult widened with its
+// sign can take (-32768 to 32767), so no library result can pass for one of them.
+inline constexpr int32_t UpdateOutcomeBase = 0x10000;
+// The data file could not be opened.
+inline constexpr int32_t UpdateFileNotFound = UpdateOutcomeBase + 1;
+// No memory for the transfer buffer.
+inline constexpr int32_t UpdateNoMemory = UpdateOutcomeBase + 2;
+// The operator stopped the transfer.
+inline constexpr int32_t UpdateCancelled = UpdateOutcomeBase + 3;
+// The data file could not be read to its end.
+inline constexpr int32_t UpdateReadFailed = UpdateOutcomeBase + 4;
+// The library said it sent more than it was offered.
+inline constexpr int32_t UpdateSentSizeInvalid = UpdateOutcomeBase + 5;
+// The data file holds no byte: there is nothing to send.
+inline constexpr int32_t UpdateFileEmpty = UpdateOutcomeBase + 6;
 
 // Bytes offered to the printer per piece; the bar counts in these.
 inline constexpr uint32_t UpdatePieceSize = 1000;

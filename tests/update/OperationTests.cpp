@@ -120,10 +120,12 @@ protected:
     unittest::SimFolder sim_;
 };
 
-// 1 and -245 have messages of their own; every other result, the codes of the worker and the
-// sign-extended library codes alike, is "Communication error!". 259 is a result like any
-// other: the wait does not take it for a running thread. The box comes in the busy state,
-// owned by the main window, and the state is left when it is closed.
+// 1, the missing and the empty data file and the operator's stop have messages of their own;
+// every other result, the worker's other codes and the sign-extended library codes alike, is
+// "Communication error!". A library result never passes for one of the worker's codes: -245
+// (0xFF0B widened) is a port failure, not a missing file. 259 is a result like any other: the
+// wait does not take it for a running thread. The box comes in the busy state, owned by the
+// main window, and the state is left when it is closed.
 TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
     struct Case {
         int32_t result;
@@ -136,7 +138,17 @@ TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
                              "NVM version.";
     const Case cases[] = {
         {1, done.c_str(), "Completion", IconKind::Information},
-        {-245, "\"NV(01_01_06)_update.dcc\" file is not found.", DefaultCaption, IconKind::Error},
+        {UpdateFileNotFound, "\"NV(01_01_06)_update.dcc\" file is not found.", DefaultCaption,
+         IconKind::Error},
+        {UpdateFileEmpty,
+         "\"NV(01_01_06)_update.dcc\" file is empty.\r\nNothing was sent to the printer.",
+         DefaultCaption, IconKind::Error},
+        {UpdateCancelled,
+         "The NVM update was stopped. The printer did not receive all of the update data.\r\n"
+         "Run Update again before using the printer.",
+         "Corvane (NVM Ver.1.01.06)", IconKind::Warning},
+        {UpdateNoMemory, CommError, DefaultCaption, IconKind::Error},
+        {-245, CommError, DefaultCaption, IconKind::Error},
         {-20480, CommError, DefaultCaption, IconKind::Error},
         {-16384, CommError, DefaultCaption, IconKind::Error},
         {-12288, CommError, DefaultCaption, IconKind::Error},

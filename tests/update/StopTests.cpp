@@ -1,6 +1,7 @@
 // Stopping a transfer on the real program (fault: a printer that stops taking data kept the
-// tool retrying for ever). While busy, Esc and the close box ask "Stop the NVM update?"; Yes
-// stops the worker, No lets it go on; the window never closes in the middle of a transfer.
+// tool retrying for ever). While busy, Esc and the close box ask "Stop the NVM update?" under
+// the program's caption with No as the default; Yes stops the worker and says so, No lets it go
+// on; the window never closes in the middle of a transfer.
 #include "UpdateGuiTest.h"
 
 #include "res/resource.h"
@@ -14,7 +15,9 @@ using guitest::Millis;
 using guitest::Window;
 
 constexpr char StopText[] = "Stop the NVM update?";
-constexpr char CommError[] = "Communication error!";
+constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
+constexpr char StoppedText[] = "The NVM update was stopped. The printer did not receive all of "
+                               "the update data.\r\nRun Update again before using the printer.";
 // Sends that show the worker is retrying against a stalled printer.
 constexpr std::size_t StalledSends = 8;
 constexpr Millis TransferLimit{60000};
@@ -38,21 +41,26 @@ protected:
         EXPECT_EQ(guitest::messageText(box), StopText);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
         EXPECT_EQ(box.owner(), main_);
+        EXPECT_EQ(box.caption(), MainCaption);
         std::vector<int> ids;
+        int defaultId = 0;
         for (const guitest::ButtonInfo& button : guitest::pushButtons(box)) {
             ids.push_back(button.id);
+            defaultId = button.isDefault ? button.id : defaultId;
         }
         EXPECT_EQ(ids, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(defaultId, IDNO);
         return box;
     }
 
-    // Yes: the worker stops, the operator sees the failure, the window stays and goes idle,
-    // and the printer is offered nothing more.
+    // Yes: the worker stops, the operator is told the update was stopped, the window stays and
+    // goes idle, and the printer is offered nothing more.
     void AnswerYesAndExpectTheStop(const Window& question) {
         Press(question, IDYES);
         const Window box = WaitForBox(TransferLimit);
-        EXPECT_EQ(guitest::messageText(box), CommError);
-        EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+        EXPECT_EQ(guitest::messageText(box), StoppedText);
+        EXPECT_EQ(box.caption(), MainCaption);
+        EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
         const std::size_t sends = SendCount();
         Press(box, IDOK);
         WaitUntilIdle();
@@ -138,4 +146,20 @@ TEST_F(StopTest, EnterDuringATransferDoesNotEndTheWindow) {
     EXPECT_EQ(App().visibleWindows("#32770").size(), 2u);
     EXPECT_TRUE(AllEnabled(false));
     AnswerYesAndExpectTheStop(question);
+}
+
+// A stray Enter on the question (a real key press) is No: the transfer goes on.
+TEST_F(StopTest, EnterOnTheQuestionLetsTheTransferGoOn) {
+    StartStalled();
+    ClickUpdate();
+    WaitForSends(StalledSends);
+    guitest::pressKey(main_, VK_ESCAPE);
+    const Window question = WaitForQuestion();
+    guitest::pressKey(question, VK_RETURN);
+    App().waitForWindowGone(question);
+    const std::size_t answered = SendCount();
+    guitest::waitFor("sends to go on after Enter", [&] { return SendCount() > answered + 5; });
+    EXPECT_TRUE(AllEnabled(false));
+    guitest::pressKey(main_, VK_ESCAPE);
+    AnswerYesAndExpectTheStop(WaitForQuestion());
 }

@@ -159,7 +159,17 @@ TEST_P(WholeFileTest, ArrivesByteExactWithAPositionPerFullPiece) {
     EXPECT_TRUE(DataFileReleased());
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, WholeFileTest, ::testing::Values(0u, 999u, 1000u, 3000u, 123456u));
+INSTANTIATE_TEST_SUITE_P(Sizes, WholeFileTest, ::testing::Values(999u, 1000u, 3000u, 123456u));
+
+// Fault: an empty data file ended as a completed update. It is a failure of its own, before
+// anything is sent, with the file released and the port left open.
+TEST_F(WorkerTest, EmptyDataFileSendsNothingAndIsAFailure) {
+    EXPECT_EQ(Run(InstantPrinter(), 0), UpdateFileEmpty);
+    const auto calls = sim_.Calls();
+    EXPECT_EQ(CountOf(calls, "SendByLvx"), 0);
+    EXPECT_FALSE(ClosedAtTheEnd(calls));
+    EXPECT_TRUE(DataFileReleased());
+}
 
 // 400 of the first piece, then nothing, then the rest: each new attempt offers only the bytes
 // not yet taken, and they are the right ones.

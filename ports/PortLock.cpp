@@ -1,0 +1,32 @@
+#include "ports/PortLock.h"
+
+#include <windows.h>
+
+namespace {
+
+// Global rather than Local: the printers are the machine's, and a copy run in another session
+// (another user logged on, a remote session) would stream to the same ports.
+constexpr char PortLockName[] = "Global\\Corvane.PrinterPorts";
+
+} // namespace
+
+// A mutex left by a copy that died is abandoned, and then ours. A mutex that another user's copy
+// made may refuse us access: that copy holds the ports as surely as one we could wait on.
+PortLock::PortLock() : mutex_(::CreateMutexA(nullptr, FALSE, PortLockName)) {
+    if (!mutex_) {
+        ::OutputDebugStringA("Corvane: CreateMutexA for the port lock failed\n");
+        return;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex_.Get(), 0);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    if (!held_) {
+        ::OutputDebugStringA("Corvane: the port lock is held by another copy\n");
+    }
+}
+
+// Released on the thread that took it: the window's.
+PortLock::~PortLock() {
+    if (held_) {
+        ::ReleaseMutex(mutex_.Get());
+    }
+}

@@ -1,0 +1,276 @@
+// What an operator's keys, a shutdown, a second copy and odd files can do to the real program:
+// each case a fault once seen, driven from outside with real input where keys and clicks count.
+#include "UpdateGuiTest.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using guitest::IconKind;
+using guitest::Millis;
+using guitest::Window;
+
+constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
+constexpr char CommError[] = "Communication error!";
+constexpr char PortsInUse[] = "Another copy of this program is using the printer ports.\r\n"
+                              "Wait until it has finished, then try again.";
+constexpr Millis TransferLimit{60000};
+
+// Reads the result of a message sent to window; nothing when the window did not answer.
+std::optional<LRESULT> SendAndRead(const Window& window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutA(window.handle(), message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
+                              &result) == 0) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+// The data file under a path of any length: the wide call with the "\\?\" prefix.
+bool WriteLongPathFile(const std::string& path, const std::string& bytes) {
+    const std::wstring wide = L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok != FALSE && written == bytes.size();
+}
+
+} // namespace
+
+class OperatorTest : public UpdateGuiTest {
+protected:
+    // A printer on LPT1 that takes two pieces and then nothing, for ever.
+    void StartStalled() {
+        Setup setup;
+        setup.scenario.printer(simctl::lpt(1)).rate(0).latency(5).stall(0, 3);
+        setup.data = simctl::testData(10000);
+        Start(setup);
+    }
+
+    // Esc, then Yes to the question: the stopped transfer's box.
+    Window StopTheTransfer() const {
+        guitest::pressKey(main_, VK_ESCAPE);
+        const Window question = WaitForBox();
+        Press(question, IDYES);
+        return WaitForBox(TransferLimit);
+    }
+
+    // Calls of the library that one process made.
+    std::vector<std::string> CallsOf(DWORD processId) const {
+        std::vector<std::string> names;
+        for (const simctl::LogRecord& call : Calls()) {
+            if (call.pid == processId) {
+                names.push_back(call.name);
+            }
+        }
+        return names;
+    }
+};
+
+// Keys given while Verify holds the window (its 2-second pause after ENTER) must not answer the
+// box that shows the version: the box stays until the operator closes it.
+TEST_F(OperatorTest, KeysPressedDuringVerifyDoNotCloseItsResult) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    Start(setup);
+    guitest::clickCentre(Control(IDC_VERIFY));
+    guitest::waitFor("Verify to send ENTER and pause", [&] {
+        for (const simctl::LogRecord& call : Calls()) {
+            if (call.name == "SendByLvx" &&
+                call.bytes("data").find("ENTER LANGUAGE=DIAG") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    });
+    guitest::pressKey(main_, VK_RETURN);
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
+    guitest::settle(Millis{500});
+    EXPECT_TRUE(box.exists() && box.visible()) << "the queued Enter closed the result";
+    Press(box, IDOK);
+}
+
+// However Update was started and its box closed, the focus goes back to Update afterwards, not
+// to the group box where Enter means OK and ends the program; Enter then starts Update again.
+TEST_F(OperatorTest, FocusReturnsToUpdateAfterTheResult) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    setup.data = simctl::testData(3000);
+    Start(setup);
+    const Window update = Control(IDC_UPDATE);
+    for (const bool byKeys : {false, true}) {
+        SCOPED_TRACE(byKeys ? "Tab, Space, Enter" : "mouse");
+        if (byKeys) {
+            main_.send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_PORT_LIST).handle()),
+                       TRUE);
+            guitest::pressKey(main_, VK_TAB);
+            guitest::waitFor("Tab to reach Update",
+                             [&] { return guitest::focusedWindow(main_) == update; });
+            guitest::pressKey(main_, VK_SPACE);
+        } else {
+            guitest::clickCentre(update);
+        }
+        const Window box = WaitForBox(TransferLimit);
+        ASSERT_EQ(box.caption(), "Completion");
+        if (byKeys) {
+            guitest::pressKey(box, VK_RETURN);
+        } else {
+            guitest::clickCentre(box.child(IDOK));
+        }
+        App().waitForWindowGone(box);
+        WaitUntilIdle();
+        EXPECT_NO_THROW(guitest::waitFor("the focus back on Update",
+                                         [&] { return guitest::focusedWindow(main_) == update; }))
+            << "focus on \"" << guitest::focusedWindow(main_).text() << "\"";
+    }
+    guitest::pressKey(main_, VK_RETURN);
+    const Window again = WaitForBox(TransferLimit);
+    EXPECT_EQ(again.caption(), "Completion");
+    Press(again, IDOK);
+    EXPECT_TRUE(App().running());
+}
+
+// An empty data file sends nothing and is told as a failure that names the file.
+TEST_F(OperatorTest, EmptyDataFileIsAFailureAndSendsNothing) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    setup.data = std::string();
+    Start(setup);
+    ClickUpdate();
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), "\"NV(01_01_06)_update.dcc\" file is empty.\r\n"
+                                         "Nothing was sent to the printer.");
+    EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+    Press(box, IDOK);
+    EXPECT_EQ(SendCount(), 0u);
+}
+
+// A library that answers the open with 0xFF0B (-245 widened) is a port failure, not a missing
+// data file: automatic detection finds no printer, and opening that port gives 0xFF0B too.
+TEST_F(OperatorTest, OpenAnsweredWith0xFF0BIsACommunicationError) {
+    Setup setup;
+    setup.scenario.noPrinterResult(0xFF0B).printer(simctl::lpt(1)).open(0xFF0B);
+    setup.data = simctl::testData(3000);
+    Start(setup);
+    ClickUpdate();
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), CommError);
+    Press(box, IDOK);
+}
+
+// While the worker runs the window refuses the end of the session; once it has ended it
+// agrees again.
+TEST_F(OperatorTest, SessionEndIsRefusedOnlyDuringTheTransfer) {
+    StartStalled();
+    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ClickUpdate();
+    WaitForSends(4);
+    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    const Window box = StopTheTransfer();
+    Press(box, IDOK);
+    WaitUntilIdle();
+    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+// A second copy finds the ports taken by the first one's transfer: Update and Verify say so and
+// it makes no port call at all; once the first copy is idle the second one works.
+TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
+    StartStalled();
+    ClickUpdate();
+    WaitForSends(4);
+    guitest::AppProcess second(File("Corvane.exe"), driver_->folder().path());
+    const Window main = second.waitForWindow("#32770", MainCaption);
+    for (const int button : {IDC_UPDATE, IDC_VERIFY}) {
+        SCOPED_TRACE(button == IDC_UPDATE ? "Update" : "Verify");
+        main.child(button).clickByMessage();
+        const Window box = second.waitForDialog(main, TransferLimit);
+        EXPECT_EQ(guitest::messageText(box), PortsInUse);
+        EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+        guitest::pressButton(box, IDOK);
+        second.waitForWindowGone(box);
+    }
+    for (const std::string& name : CallsOf(second.id())) {
+        EXPECT_TRUE(name == "SetPortTimeOutByLvx" || name == "SetReceiveTypeByLvx") << name;
+    }
+    Press(StopTheTransfer(), IDOK);
+    WaitUntilIdle();
+    main.child(IDC_VERIFY).clickByMessage();
+    const Window box = second.waitForDialog(main, TransferLimit);
+    EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
+    guitest::pressButton(box, IDOK);
+    second.waitForWindowGone(box);
+}
+
+// Installed in a folder whose path is 247 characters long (the program's own path is then 259,
+// the longest there is), the data file beside it still opens and the whole file arrives.
+TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    Start(setup);
+    App().kill();
+    std::string folder = driver_->folder().path();
+    while (folder.size() < 247) {
+        const std::size_t room = 247 - folder.size() - 1;
+        folder += "\\" + std::string(room < 60 ? room : 60, 'd');
+        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    }
+    ASSERT_EQ(folder.size(), 247u);
+    for (const char* name : {"Corvane.exe", "Lorvex.dll"}) {
+        ASSERT_TRUE(::CopyFileA(File(name).c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
+    }
+    const std::string data = simctl::testData(5000);
+    const std::string dataPath = folder + "\\NV(01_01_06)_update.dcc";
+    ASSERT_TRUE(WriteLongPathFile(dataPath, data));
+    // The simulator's files stay in the test's own folder, whose paths are short.
+    const simctl::SimFiles sim = simctl::SimFiles::in(driver_->folder().path());
+    {
+        guitest::AppProcess app(folder + "\\Corvane.exe", folder,
+                                {{"LORVEX_SIM_SCENARIO", sim.scenario},
+                                 {"LORVEX_SIM_LOG", sim.log},
+                                 {"LORVEX_SIM_CAPTURE", sim.capture},
+                                 {"LORVEX_SIM_STATE", sim.state}});
+        const Window main = app.waitForWindow("#32770", MainCaption);
+        main.child(IDC_UPDATE).clickByMessage();
+        const Window box = app.waitForDialog(main, TransferLimit);
+        EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
+        guitest::pressButton(box, IDOK);
+        app.waitForWindowGone(box);
+        main.child(IDCANCEL).clickByMessage();
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+    EXPECT_TRUE(Capture() == data) << "capture of " << Capture().size() << " bytes";
+    // The folder's own clean-up uses the ANSI calls, which cannot reach this file.
+    const std::wstring wide = L"\\\\?\\" + std::wstring(dataPath.begin(), dataPath.end());
+    EXPECT_TRUE(::DeleteFileW(wide.c_str()));
+}
+
+// A quit message that comes during the transfer is kept until the worker has ended and its
+// outcome has been shown; then the program ends.
+TEST_F(OperatorTest, QuitDuringTheTransferEndsTheProgramAfterIt) {
+    StartStalled();
+    ClickUpdate();
+    WaitForSends(4);
+    ASSERT_TRUE(::PostThreadMessageA(App().mainThreadId(), WM_QUIT, 0, 0));
+    const std::size_t posted = SendCount();
+    WaitForSends(posted + 5);
+    EXPECT_TRUE(main_.exists() && main_.visible());
+    const Window box = StopTheTransfer();
+    EXPECT_TRUE(App().running());
+    guitest::pressButton(box, IDOK);
+    EXPECT_EQ(App().waitForExit(), 0u);
+}
