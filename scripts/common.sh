@@ -45,7 +45,7 @@ runs_32bit() {
 # MAP_FIXED_NOREPLACE as a hint, and Wine's address-space reservation lands elsewhere).
 QEMU_PACKAGE=qemu-user
 QEMU_MIN_MAJOR=10
-QEMU_CACHE=${CORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/corvane}
+QEMU_CACHE=${CORVANE_CACHE:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/corvane}
 
 # The Debian mirror this machine's apt already uses for the release, so no host is named here.
 debian_mirror() {
