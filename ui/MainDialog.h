@@ -72,7 +72,7 @@ private:
     // Shows "Please select a port." and focuses the list when nothing is selected.
     bool RequirePortSelection();
 
-    static const fw::MessageEntry<MainDialog> MessageMap[6];
+    static const fw::MessageEntry<MainDialog> MessageMap[];
 
     HWND focusBeforeBusy_ = nullptr;
     // Ports: where the port list comes from; null means the print spooler.
