@@ -9,10 +9,14 @@ bool File::OpenReadExclusive(const char* path) {
     return IsOpen();
 }
 
-// Only the low 32 bits count, as the file system's 32-bit size does.
+// Only the low 32 bits count. GetFileSize without its high half cannot tell a failure from a
+// size whose low half is 0xFFFFFFFF; the Ex form can.
 uint32_t File::Size() const {
-    const DWORD size = ::GetFileSize(handle_.Get(), nullptr);
-    return size == INVALID_FILE_SIZE ? 0 : size;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(handle_.Get(), &size)) {
+        return 0;
+    }
+    return static_cast<uint32_t>(size.QuadPart & 0xFFFFFFFF);
 }
 
 // One ReadFile call; a short count is the end of the file, not an error.
