@@ -1,5 +1,7 @@
 #include "app/UpdaterApp.h"
 
+#include "fw/Trace.h"
+#include "portlib/LorvexApi.h"
 #include "ui/MainDialog.h"
 
 namespace {
@@ -25,9 +27,17 @@ UpdaterApp& UpdaterApp::Running() {
 // The results of the set-up calls do not matter: a missing entry point must not stop the
 // tool from starting.
 bool UpdaterApp::StartUp() {
-    EnableControlLook();
-    portLibrary_.SetPortTimeOut(StartTimeOuts);
-    portLibrary_.SetReceiveType(StartReceiveType);
+    if (!EnableControlLook()) {
+        fw::FailureTrace("Start-up", "InitCommonControlsEx");
+    }
+    const PortResult timeOuts = portLibrary_.SetPortTimeOut(StartTimeOuts);
+    if (timeOuts != PortOk) {
+        fw::FailureTrace("Start-up", lvx::SetPortTimeOutName).PortResult(timeOuts);
+    }
+    const PortResult receiveType = portLibrary_.SetReceiveType(StartReceiveType);
+    if (receiveType != PortOk) {
+        fw::FailureTrace("Start-up", lvx::SetReceiveTypeName).PortResult(receiveType);
+    }
     MainDialog dialog(nullptr);
     SetMainWindow(&dialog);
     dialog.DoModal();

@@ -2,6 +2,7 @@
 
 #include "app/UpdaterApp.h"
 #include "diag/DiagReplies.h"
+#include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
 
 #include <windows.h>
@@ -23,6 +24,23 @@ static_assert(sizeof EnterDiagCommand == 27);
 static_assert(sizeof LeaveDiagCommand - 1 == 4);
 static_assert(sizeof VersionReadCommand - 1 == 14);
 
+// What the traces name these commands.
+constexpr char Operation[] = "Diagnostic command";
+
+// The line for a failed send or receive of the command named by what.
+PortResult Traced(PortResult result, const char* call, const char* what) {
+    if (result != PortOk) {
+        fw::FailureTrace(Operation, call).PortResult(result).Note(what);
+    }
+    return result;
+}
+
+// The line for a reply that failed its check.
+PortResult Rejected(const char* what) {
+    fw::FailureTrace(Operation, "reply check").Note(what);
+    return DiagReplyRejected;
+}
+
 // The printer's time to switch languages.
 void SleepPause(uint32_t milliseconds) {
     ::Sleep(milliseconds);
@@ -37,25 +55,28 @@ PortLibrary& Ports() {
 
 // One send, then one receive into a fresh zero-filled reply buffer; a failed send receives
 // nothing.
-PortResult Exchange(const char* command, uint32_t count, char (&reply)[lvx::ReplySize]) {
-    const PortResult sent = Ports().Send(command, count);
+PortResult Exchange(const char* command, uint32_t count, char (&reply)[lvx::ReplySize],
+                    const char* what) {
+    const PortResult sent = Traced(Ports().Send(command, count), lvx::SendName, what);
     if (sent != PortOk) {
         return sent;
     }
     uint32_t length = lvx::ReplySize;
-    return Ports().Receive(reply, &length);
+    return Traced(Ports().Receive(reply, &length), lvx::ReceiveName, what);
 }
 
 } // namespace
 
 // Sent whole, in one call.
 PortResult DiagCommands::SendJobLanguagePrefix() {
-    return Ports().Send(JobLanguagePrefix, sizeof JobLanguagePrefix);
+    return Traced(Ports().Send(JobLanguagePrefix, sizeof JobLanguagePrefix), lvx::SendName,
+                  "job-language prefix");
 }
 
 // No pause when the send failed: the printer never switched.
 PortResult DiagCommands::EnterDiagLanguage() {
-    const PortResult sent = Ports().Send(EnterDiagCommand, sizeof EnterDiagCommand);
+    const PortResult sent = Traced(Ports().Send(EnterDiagCommand, sizeof EnterDiagCommand),
+                                   lvx::SendName, "ENTER LANGUAGE");
     if (sent != PortOk) {
         return sent;
     }
@@ -65,7 +86,7 @@ PortResult DiagCommands::EnterDiagLanguage() {
 
 // Sent without a NUL.
 PortResult DiagCommands::LeaveDiagLanguage() {
-    return Ports().Send(LeaveDiagCommand, sizeof LeaveDiagCommand - 1);
+    return Traced(Ports().Send(LeaveDiagCommand, sizeof LeaveDiagCommand - 1), lvx::SendName, "ED");
 }
 
 // High byte first, each as two upper-case digits; the reply is checked within its buffer.
@@ -75,25 +96,26 @@ PortResult DiagCommands::ReadMemoryByte(uint16_t address, uint8_t& value) {
                   static_cast<unsigned int>(address >> 8),
                   static_cast<unsigned int>(address & 0xFF));
     char reply[lvx::ReplySize] = {};
-    const PortResult result = Exchange(command, MemoryReadLength, reply);
+    const PortResult result = Exchange(command, MemoryReadLength, reply, "memory read");
     if (result != PortOk) {
         return result;
     }
     return diag::CheckMemoryReply(diag::BoundedText(reply, sizeof reply), value)
                ? PortOk
-               : DiagReplyRejected;
+               : Rejected("memory read");
 }
 
 // The reply is checked within its buffer.
 PortResult DiagCommands::ReadNvmVersion(uint8_t& first, uint8_t& second, uint8_t& third) {
     char reply[lvx::ReplySize] = {};
-    const PortResult result = Exchange(VersionReadCommand, sizeof VersionReadCommand - 1, reply);
+    const PortResult result =
+        Exchange(VersionReadCommand, sizeof VersionReadCommand - 1, reply, "version read");
     if (result != PortOk) {
         return result;
     }
     return diag::CheckVersionReply(diag::BoundedText(reply, sizeof reply), first, second, third)
                ? PortOk
-               : DiagReplyRejected;
+               : Rejected("version read");
 }
 
 // Only tests call this.

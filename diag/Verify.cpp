@@ -4,6 +4,7 @@
 #include "diag/DiagCommands.h"
 #include "diag/DiagReplies.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
 #include "ports/PortLock.h"
 #include "res/resource.h"
@@ -34,11 +35,17 @@ struct NvmReadings {
 VerifyOutcome RunSequence(PortId port, fw::ProgressBar& progress, NvmReadings& readings) {
     PortLibrary& ports = UpdaterApp::Running().Ports();
     DiagCommands& commands = UpdaterApp::Running().Diag();
-    if (ports.Open(port) != PortOk) {
+    const PortResult opened = ports.Open(port);
+    if (opened != PortOk) {
+        fw::FailureTrace("Verify", lvx::PortOpenName)
+            .PortResult(opened)
+            .Note("port " + std::to_string(port));
         return VerifyOutcome::Failed;
     }
     char deviceId[lvx::DeviceIdSize] = {};
-    if (ports.GetDeviceId(deviceId, sizeof deviceId) != PortOk) {
+    const PortResult got = ports.GetDeviceId(deviceId, sizeof deviceId);
+    if (got != PortOk) {
+        fw::FailureTrace("Verify", lvx::GetDeviceIdName).PortResult(got);
         return VerifyOutcome::Failed;
     }
     if (!diag::HasJobLanguageKeyword(diag::BoundedText(deviceId, sizeof deviceId))) {
@@ -62,8 +69,12 @@ VerifyOutcome RunSequence(PortId port, fw::ProgressBar& progress, NvmReadings& r
         return VerifyOutcome::Failed;
     }
     progress.StepIt();
-    if (commands.LeaveDiagLanguage() != PortOk || commands.SendJobLanguagePrefix() != PortOk ||
-        ports.Close() != PortOk) {
+    if (commands.LeaveDiagLanguage() != PortOk || commands.SendJobLanguagePrefix() != PortOk) {
+        return VerifyOutcome::Failed;
+    }
+    const PortResult closed = ports.Close();
+    if (closed != PortOk) {
+        fw::FailureTrace("Verify", lvx::PortCloseName).PortResult(closed);
         return VerifyOutcome::Failed;
     }
     return VerifyOutcome::Verified;

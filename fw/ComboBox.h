@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cassert>
 #include <string>
 
 namespace fw {
@@ -38,7 +39,9 @@ public:
     }
 
 private:
+    // As a window wrapper must, it checks that the window is still there (debug builds).
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+        assert(::IsWindow(hwnd_));
         return ::SendMessageA(hwnd_, message, wParam, lParam);
     }
 

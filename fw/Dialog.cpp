@@ -1,7 +1,10 @@
 #include "fw/Dialog.h"
 
 #include "fw/Application.h"
+#include "fw/Trace.h"
+#include "res/resource.h"
 
+#include <cassert>
 #include <cstring>
 #include <string>
 
@@ -9,8 +12,8 @@ namespace fw {
 
 namespace {
 
-// Resource type of the dialog-init data that goes with a template.
-constexpr WORD DialogInitType = 240;
+// The notification code of a WM_COMMAND that an accelerator sent.
+constexpr WORD AcceleratorNotification = 1;
 // Add-string messages as the dialog-init data writes them (16-bit window system numbers).
 constexpr WORD ListAddString16 = 0x0401;
 constexpr WORD ComboAddString16 = 0x0403;
@@ -63,9 +66,18 @@ INT_PTR Dialog::DoModal() {
         app->MainWindow() != this) {
         owner = app->MainWindow()->Handle();
     }
+    assert(owner == nullptr || ::IsWindow(owner));
     const HINSTANCE instance = app != nullptr ? app->Instance() : ::GetModuleHandleA(nullptr);
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId_), owner, DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId_), owner,
+                                             DialogProc, reinterpret_cast<LPARAM>(this));
+    // The owner was checked above, so a failed run gives -1 (0 only for an invalid owner).
+    if (result == -1) {
+        const DWORD error = ::GetLastError();
+        FailureTrace("Dialog " + std::to_string(templateId_), "DialogBoxParamA")
+            .Result(static_cast<long long>(result))
+            .LastError(error);
+    }
+    return result;
 }
 
 // Nothing to exchange in the base.
@@ -79,6 +91,7 @@ bool Dialog::UpdateData(bool saving) {
 
 // Ends the run started by DoModal.
 void Dialog::EndDialog(INT_PTR result) {
+    assert(::IsWindow(hwnd_));
     ::EndDialog(hwnd_, result);
 }
 
@@ -115,16 +128,21 @@ bool Dialog::ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 void Dialog::ApplyDialogInit() {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     const HRSRC found =
-        ::FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(DialogInitType));
+        ::FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(RT_DLGINIT_TYPE));
     if (found == nullptr) {
         return;
     }
     const HGLOBAL loaded = ::LoadResource(instance, found);
-    const auto* data = static_cast<const BYTE*>(::LockResource(loaded));
-    const DWORD size = ::SizeofResource(instance, found);
+    const auto* data =
+        loaded != nullptr ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     if (data == nullptr) {
+        const DWORD error = ::GetLastError();
+        FailureTrace("Dialog " + std::to_string(templateId_), "LoadResource")
+            .LastError(error)
+            .Note("dialog-init data");
         return;
     }
+    const DWORD size = ::SizeofResource(instance, found);
     DWORD offset = 0;
     while (size - offset >= 2) {
         const WORD controlId = ReadWord(data + offset);
@@ -176,7 +194,8 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
-    if (message == WM_COMMAND && (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1)) {
+    if (message == WM_COMMAND &&
+        (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == AcceleratorNotification)) {
         if (LOWORD(wParam) == IDOK) {
             self->OnOK();
             return TRUE;

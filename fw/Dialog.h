@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cassert>
 #include <cstddef>
 
 namespace fw {
@@ -72,7 +73,10 @@ public:
     // The window, while it exists.
     HWND Handle() const { return hwnd_; }
     // A control of the window.
-    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    HWND Item(int id) const {
+        assert(::IsWindow(hwnd_));
+        return ::GetDlgItem(hwnd_, id);
+    }
     // Runs the data exchange; saving is true when values go from the controls to members.
     bool UpdateData(bool saving);
     // Ends the modal run with result.

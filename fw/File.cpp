@@ -1,7 +1,8 @@
 #include "fw/File.h"
 
+#include "fw/Text.h"
+
 #include <string>
-#include <vector>
 
 namespace fw {
 
@@ -19,14 +20,11 @@ HANDLE OpenLongPath(const std::string& path) {
     if (!prefixed) {
         full = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2) : "\\\\?\\" + path;
     }
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        ::OutputDebugStringA("Corvane: MultiByteToWideChar for a long path failed\n");
+    std::wstring wide;
+    if (!WideFromAnsi(full, wide, "Long path")) {
         return INVALID_HANDLE_VALUE;
     }
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-    ::MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(), length);
-    return ::CreateFileW(wide.data(), GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
+    return ::CreateFileW(wide.c_str(), GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
                          ReadFlags, nullptr);
 }
 
@@ -44,10 +42,14 @@ bool File::OpenReadExclusive(const char* path) {
     return IsOpen();
 }
 
-// Only the low 32 bits count, as the file system's 32-bit size does.
+// Only the low 32 bits count. GetFileSize without its high half cannot tell a failure from a
+// size whose low half is 0xFFFFFFFF; the Ex form can.
 uint32_t File::Size() const {
-    const DWORD size = ::GetFileSize(handle_.Get(), nullptr);
-    return size == INVALID_FILE_SIZE ? 0 : size;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(handle_.Get(), &size)) {
+        return 0;
+    }
+    return static_cast<uint32_t>(size.QuadPart & 0xFFFFFFFF);
 }
 
 // One ReadFile call; a short count is the end of the file, not an error.

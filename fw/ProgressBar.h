@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cassert>
+
 namespace fw {
 
 class ProgressBar {
@@ -26,7 +28,9 @@ public:
     int GetPos() const { return static_cast<int>(Send(PBM_GETPOS, 0, 0)); }
 
 private:
+    // As a window wrapper must, it checks that the window is still there (debug builds).
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+        assert(::IsWindow(hwnd_));
         return ::SendMessageA(hwnd_, message, wParam, lParam);
     }
 

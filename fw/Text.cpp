@@ -1,22 +1,43 @@
 #include "fw/Text.h"
 
+#include "fw/Trace.h"
+
 #include <cstring>
+#include <utility>
 
 namespace fw {
 
-// Reads a string-table entry through a pointer to the resource itself, so no length limit.
+namespace {
+
+// Bytes first offered to LoadStringA; the short texts fit, the long ones take a second call.
+constexpr std::size_t FirstStringBuffer = 128;
+// A string-table entry holds at most 65,535 UTF-16 units, at most two ANSI bytes each.
+constexpr std::size_t MaxStringBuffer = 256 * 1024;
+
+} // namespace
+
+// LoadStringA copies at most size - 1 bytes and cuts the rest silently (a zero size is not
+// allowed for the ANSI form), so a text that fills the buffer is read again into a larger one.
 std::string LoadResString(UINT id) {
-    const char* text = nullptr;
-    // With a zero buffer size the call hands back a read-only pointer into the resource.
-    const int length =
-        ::LoadStringA(::GetModuleHandleA(nullptr), id, reinterpret_cast<LPSTR>(&text), 0);
-    if (length > 0 && text != nullptr) {
-        return std::string(text, static_cast<std::size_t>(length));
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    for (std::size_t size = FirstStringBuffer; size <= MaxStringBuffer; size *= 2) {
+        std::string buffer(size, '\0');
+        const int copied = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(size));
+        if (copied <= 0) {
+            const DWORD error = ::GetLastError();
+            FailureTrace("String table", "LoadStringA")
+                .Result(copied)
+                .LastError(error)
+                .Note("id " + std::to_string(id));
+            return std::string();
+        }
+        if (static_cast<std::size_t>(copied) < size - 1) {
+            buffer.resize(static_cast<std::size_t>(copied));
+            return buffer;
+        }
     }
-    // Some platforms do not support the pointer form for ANSI; fall back to a copy.
-    char buffer[1024] = {};
-    const int copied = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-    return copied > 0 ? std::string(buffer, static_cast<std::size_t>(copied)) : std::string();
+    FailureTrace("String table", "LoadStringA").Note("id " + std::to_string(id) + " too long");
+    return std::string();
 }
 
 // Steps through text by characters; a lead byte takes its trail byte with it.
@@ -57,11 +78,34 @@ bool ProgramFolder(std::string& folder) {
     char path[MaxProgramPath] = {};
     const DWORD length = ::GetModuleFileNameA(nullptr, path, MaxProgramPath);
     if (length == 0 || length >= MaxProgramPath) {
+        const DWORD error = ::GetLastError();
+        FailureTrace("Program folder", "GetModuleFileNameA")
+            .Result(static_cast<long long>(length))
+            .LastError(error);
         return false;
     }
     std::string full(path, length);
     const std::size_t slash = FindLastBackslash(full);
     folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
+    return true;
+}
+
+} // namespace fw
+
+namespace fw {
+
+// Two calls: the first asks the length, terminator included, for -1 as the source length.
+bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* operation) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring converted(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
+    if (length <= 0 ||
+        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, converted.data(), length) != length) {
+        const DWORD error = ::GetLastError();
+        FailureTrace(operation, "MultiByteToWideChar").LastError(error);
+        return false;
+    }
+    converted.resize(static_cast<std::size_t>(length - 1));
+    wide = std::move(converted);
     return true;
 }
 

@@ -22,6 +22,10 @@ std::size_t FindLastBackslash(const std::string& text);
 // boundaries of the ANSI code page; npos when absent.
 std::size_t FindText(const char* text, const char* pattern);
 
+// text from the ANSI code page in UTF-16, for the few calls that exist only in wide form or
+// lift a limit there. False (and a trace naming operation) when the conversion fails.
+bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* operation);
+
 // The program's own folder, without a trailing backslash. False when the path cannot be had
 // whole (a path longer than MaxProgramPath is refused, never used cut short).
 bool ProgramFolder(std::string& folder);

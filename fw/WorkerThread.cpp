@@ -1,6 +1,11 @@
 #include "fw/WorkerThread.h"
 
+#include "fw/Trace.h"
+
 #include <process.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 namespace fw {
 
@@ -27,17 +32,23 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
     std::unique_ptr<WorkerThread> thread(new (std::nothrow) WorkerThread(nullptr));
     auto launch = std::unique_ptr<Launch>(new (std::nothrow) Launch{body, argument});
     if (!thread || !launch) {
+        FailureTrace("Worker thread", "new");
         return nullptr;
     }
     // Priority is set while the thread cannot yet run.
     const uintptr_t raw = ::_beginthreadex(nullptr, stackSize, ThreadEntry, launch.get(),
                                            flags | CREATE_SUSPENDED, nullptr);
     if (raw == 0) {
+        // The run-time library keeps the system's error in _doserrno.
+        FailureTrace("Worker thread", "_beginthreadex").Result(errno).LastError(_doserrno);
         return nullptr;
     }
     launch.release();
     thread->handle_.Reset(reinterpret_cast<HANDLE>(raw));
-    ::SetThreadPriority(thread->Handle(), priority);
+    if (!::SetThreadPriority(thread->Handle(), priority)) {
+        const DWORD error = ::GetLastError();
+        FailureTrace("Worker thread", "SetThreadPriority").LastError(error);
+    }
     if ((flags & CREATE_SUSPENDED) == 0) {
         thread->Resume();
     }

@@ -1,6 +1,7 @@
 #include "portlib/PortLibrary.h"
 
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
 #include "res/resource.h"
 
@@ -31,13 +32,21 @@ PortLibrary::~PortLibrary() {
 // Full path from the program's folder only; neither the current directory nor the
 // platform's search order takes part, for the library or for what it loads itself.
 bool PortLibrary::Load(const char* fileName) {
-    ::SetDllDirectoryA("");
+    if (!::SetDllDirectoryA("")) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Port library", "SetDllDirectoryA").LastError(error);
+    }
     std::string folder;
     if (!fw::ProgramFolder(folder)) {
         return false;
     }
     const std::string path = folder + "\\" + fileName;
-    return module_.LoadFullPath(path.c_str());
+    if (!module_.LoadFullPath(path.c_str())) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Port library", "LoadLibraryExA").LastError(error).Note(path);
+        return false;
+    }
+    return true;
 }
 
 // Frees the library once.

@@ -1,5 +1,7 @@
 #include "ports/PortLock.h"
 
+#include "fw/Trace.h"
+
 #include <windows.h>
 
 namespace {
@@ -14,13 +16,16 @@ constexpr char PortLockName[] = "Global\\Corvane.PrinterPorts";
 // made may refuse us access: that copy holds the ports as surely as one we could wait on.
 PortLock::PortLock() : mutex_(::CreateMutexA(nullptr, FALSE, PortLockName)) {
     if (!mutex_) {
-        ::OutputDebugStringA("Corvane: CreateMutexA for the port lock failed\n");
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Port lock", "CreateMutexA").LastError(error);
         return;
     }
     const DWORD waited = ::WaitForSingleObject(mutex_.Get(), 0);
     held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     if (!held_) {
-        ::OutputDebugStringA("Corvane: the port lock is held by another copy\n");
+        fw::FailureTrace("Port lock", "WaitForSingleObject")
+            .Result(static_cast<long long>(waited))
+            .Note("held by another copy");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/UpdaterApp.h"
 #include "fw/Application.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
 #include "ports/PortLock.h"
 #include "ports/PortNames.h"
@@ -37,15 +38,23 @@ PortEnumerator& SourceOf(PortEnumerator* chosen) {
 PortListRead ReadPortList(PortEnumerator& source, std::unique_ptr<BYTE[]>& block, DWORD& count) {
     DWORD needed = 0;
     DWORD returned = 0;
-    if (source.Enumerate(nullptr, 0, needed, returned) != ERROR_INSUFFICIENT_BUFFER) {
+    const DWORD sized = source.Enumerate(nullptr, 0, needed, returned);
+    if (sized != ERROR_INSUFFICIENT_BUFFER) {
+        // Success here means an empty list.
+        if (sized != ERROR_SUCCESS) {
+            fw::FailureTrace("Port list", "EnumPortsA").LastError(sized).Note("sizing");
+        }
         return PortListRead::Unavailable;
     }
     block = source.Allocate(needed);
     if (!block) {
+        fw::FailureTrace("Port list", "new").Note(std::to_string(needed) + " bytes");
         return PortListRead::Unavailable;
     }
     const DWORD size = needed;
-    if (source.Enumerate(block.get(), size, needed, returned) != ERROR_SUCCESS) {
+    const DWORD fetched = source.Enumerate(block.get(), size, needed, returned);
+    if (fetched != ERROR_SUCCESS) {
+        fw::FailureTrace("Port list", "EnumPortsA").LastError(fetched).Note("fetch");
         block.reset();
         return PortListRead::FetchFailed;
     }
@@ -100,11 +109,20 @@ PortId MainDialog::PortIdFromName(const char* text) const {
 // A port that does not open is left as it is; one that opened is closed whatever the answer.
 bool MainDialog::QueryModelName(PortId port, char* buffer) {
     PortLibrary& ports = UpdaterApp::Running().Ports();
-    if (ports.Open(port) != PortOk) {
+    const PortResult opened = ports.Open(port);
+    if (opened != PortOk) {
+        fw::FailureTrace("Port list", lvx::PortOpenName)
+            .PortResult(opened)
+            .Note("port " + std::to_string(port));
         return false;
     }
     const PortResult result = ports.GetModelName(buffer);
     ports.Close();
+    if (result != PortOk) {
+        fw::FailureTrace("Port list", lvx::GetModelNameName)
+            .PortResult(result)
+            .Note("port " + std::to_string(port));
+    }
     return result == PortOk;
 }
 
@@ -128,9 +146,15 @@ PortId MainDialog::AutoDetectPort() {
             continue;
         }
         const PortId port = PortIdFromName(name);
-        if (ports.Open(port) == PortOk && ports.CheckDeviceId() == PortOk) {
+        const PortResult opened = ports.Open(port);
+        const PortResult checked = opened == PortOk ? ports.CheckDeviceId() : opened;
+        if (checked == PortOk) {
             return port;
         }
+        fw::FailureTrace("Auto selection",
+                         opened == PortOk ? lvx::CheckDeviceIdName : lvx::PortOpenName)
+            .PortResult(checked)
+            .Note("port " + std::to_string(port));
     }
     return NoPrinterFound;
 }

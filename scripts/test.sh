@@ -22,6 +22,12 @@ else
     log "building x86_64 with tests"
     build_flavour x86_64 -DBUILD_TESTING=ON
 fi
+# The same sources for 64-bit Windows: they must build, and the manifest must name amd64.
+if [ "$FLAVOUR" = i686 ]; then
+    log "building x86_64 (the program only)"
+    build_flavour x86_64 -DBUILD_TESTING=OFF
+    cmake -DPROGRAM="$OUT/x86_64/bin/Corvane.exe" -P "$ROOT/tests/ManifestCheck.cmake"
+fi
 stage_done "building"
 
 ensure_display

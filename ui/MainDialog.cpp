@@ -2,6 +2,7 @@
 
 #include "fw/Application.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "res/resource.h"
 #include "ui/AboutDialog.h"
 
@@ -31,7 +32,7 @@ HWND FirstFocusable(HWND dialog) {
 } // namespace
 
 // Where the window's messages go; everything else is the dialog's default handling.
-const fw::MessageEntry<MainDialog> MainDialog::MessageMap[7] = {
+const fw::MessageEntry<MainDialog> MainDialog::MessageMap[] = {
     fw::OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand),
     fw::OnMessage(WM_PAINT, &MainDialog::OnPaint),
     fw::OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon),
@@ -44,7 +45,12 @@ const fw::MessageEntry<MainDialog> MainDialog::MessageMap[7] = {
 // The icon comes from the program's own resources.
 MainDialog::MainDialog(HWND parent)
     : fw::Dialog(IDD_MAIN, parent),
-      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME))) {}
+      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME))) {
+    if (m_icon == nullptr) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Main window", "LoadIconA").LastError(error);
+    }
+}
 
 // Shared icons need no destroying; the controls are the window's.
 MainDialog::~MainDialog() = default;
@@ -193,7 +199,12 @@ void MainDialog::SetBusy(bool busy) {
 
 // Every box of the main window is owned by it.
 int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
-    return ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
+    const int pressed = ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
+    if (pressed == 0) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Message", "MessageBoxA").LastError(error).Note(text);
+    }
+    return pressed;
 }
 
 // Room for any title the template gives.

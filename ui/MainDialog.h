@@ -84,7 +84,7 @@ private:
     // Session end: refused while a transfer runs.
     bool OnQueryEndSession(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    static const fw::MessageEntry<MainDialog> MessageMap[7];
+    static const fw::MessageEntry<MainDialog> MessageMap[];
 
     HWND focusBeforeBusy_ = nullptr;
     // Ports: where the port list comes from; null means the print spooler.

@@ -1,26 +1,26 @@
 #include "update/ShutdownBlock.h"
 
-#include <vector>
+#include "fw/Text.h"
+#include "fw/Trace.h"
 
 // The reason is only shown; the window refuses WM_QUERYENDSESSION itself whether or not the
 // system took it.
 ShutdownBlock::ShutdownBlock(HWND window, const std::string& reason) : window_(window) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        ::OutputDebugStringA("Corvane: MultiByteToWideChar for the shutdown reason failed\n");
+    std::wstring wide;
+    if (!fw::WideFromAnsi(reason, wide, "Shutdown block")) {
         return;
     }
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-    ::MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, wide.data(), length);
-    active_ = ::ShutdownBlockReasonCreate(window_, wide.data()) != FALSE;
+    active_ = ::ShutdownBlockReasonCreate(window_, wide.c_str()) != FALSE;
     if (!active_) {
-        ::OutputDebugStringA("Corvane: ShutdownBlockReasonCreate failed\n");
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Shutdown block", "ShutdownBlockReasonCreate").LastError(error);
     }
 }
 
 // Only a reason that was given is withdrawn.
 ShutdownBlock::~ShutdownBlock() {
     if (active_ && ::ShutdownBlockReasonDestroy(window_) == FALSE) {
-        ::OutputDebugStringA("Corvane: ShutdownBlockReasonDestroy failed\n");
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Shutdown block", "ShutdownBlockReasonDestroy").LastError(error);
     }
 }

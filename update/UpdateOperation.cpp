@@ -1,6 +1,7 @@
 #include "update/UpdateOperation.h"
 
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "ports/PortLock.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
@@ -40,12 +41,17 @@ int32_t WaitForWorker(MainDialog& dialog, const fw::WorkerThread& worker) {
             break;
         }
         if (woke == WAIT_FAILED) {
+            const DWORD error = ::GetLastError();
+            fw::FailureTrace("Update", "MsgWaitForMultipleObjects").LastError(error);
             ::Sleep(FailedWaitPauseMs);
         }
         dialog.PumpMessages();
     }
     DWORD code = 0;
-    worker.ExitCode(code);
+    if (!worker.ExitCode(code)) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Update", "GetExitCodeThread").LastError(error);
+    }
     return static_cast<int32_t>(code);
 }
 
@@ -112,6 +118,8 @@ void MainDialog::OnUpdate() {
     m_cancelRequested.store(0);
     // A thread that cannot be resumed never runs, and waiting for it would never end.
     if (worker->Resume() == static_cast<DWORD>(-1)) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Update", "ResumeThread").LastError(error);
         ::TerminateThread(worker->Handle(), 0);
         ReportNoThread(*this);
         return;

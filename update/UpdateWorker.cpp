@@ -2,6 +2,8 @@
 
 #include "app/UpdaterApp.h"
 #include "fw/File.h"
+#include "fw/Trace.h"
+#include "portlib/LorvexApi.h"
 #include "ui/MainDialog.h"
 #include "update/SystemRequiredScope.h"
 
@@ -9,9 +11,12 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
+// What the traces name the run.
+constexpr char Operation[] = "Update";
 // Room for one piece.
 constexpr std::size_t BufferSize = 1024;
 
@@ -31,8 +36,14 @@ int Position(uint64_t bytes) {
 // moved to the buffer's start. PortOk, or the result that ends the run.
 int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint32_t length,
                   uint64_t& taken) {
+    // A stalled printer refuses attempt after attempt with no pause between them: one line
+    // when the stall begins, not one per attempt.
+    bool stalled = false;
     for (;;) {
         if (dialog.m_cancelRequested.load() == 1) {
+            fw::FailureTrace(Operation, "transfer")
+                .Note("stopped by the operator")
+                .BytesSent(taken);
             return UpdateCancelled;
         }
         uint32_t sent = 0;
@@ -45,13 +56,30 @@ int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint3
         int16_t detail = 0;
         ports.GetIoErrorCode(&detail);
         if (result != PortIoError || detail != IoDetailSendIncomplete) {
+            fw::FailureTrace(Operation, lvx::SendName)
+                .PortResult(result)
+                .IoDetail(detail)
+                .BytesSent(taken);
             return Widen(result);
         }
         // More than offered would move bytes from outside the piece.
         if (sent > length) {
+            fw::FailureTrace(Operation, lvx::GetPreviousSentDataSizeName)
+                .Result(sent)
+                .Note("more than the " + std::to_string(length) + " bytes offered")
+                .BytesSent(taken);
             return UpdateSentSizeInvalid;
         }
         taken += sent;
+        // A send that took part of the piece is the printer's flow control, not a failure.
+        if (sent == 0 && !stalled) {
+            fw::FailureTrace(Operation, lvx::SendName)
+                .PortResult(result)
+                .IoDetail(detail)
+                .Note("took 0 of " + std::to_string(length))
+                .BytesSent(taken);
+        }
+        stalled = sent == 0;
         length -= sent;
         std::memmove(buffer, buffer + sent, length);
     }
@@ -66,14 +94,20 @@ int32_t UpdateWorker(MainDialog& dialog) {
     PortLibrary& ports = UpdaterApp::Running().Ports();
     const PortResult opened = ports.Open(dialog.m_portId);
     if (opened != PortOk) {
+        fw::FailureTrace(Operation, lvx::PortOpenName)
+            .PortResult(opened)
+            .Note("port " + std::to_string(dialog.m_portId));
         return Widen(opened);
     }
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[BufferSize]());
     if (!buffer) {
+        fw::FailureTrace(Operation, "new").Note("transfer buffer");
         return UpdateNoMemory;
     }
     fw::File file;
     if (!file.OpenReadExclusive(dialog.m_updateFilePath.c_str())) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace(Operation, "CreateFileA").LastError(error).Note(dialog.m_updateFilePath);
         return UpdateFileNotFound;
     }
     // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
@@ -86,12 +120,14 @@ int32_t UpdateWorker(MainDialog& dialog) {
     for (;;) {
         uint32_t length = 0;
         if (!file.Read(buffer.get(), UpdatePieceSize, &length)) {
+            const DWORD error = ::GetLastError();
+            fw::FailureTrace(Operation, "ReadFile").LastError(error).BytesSent(taken);
             return UpdateReadFailed;
         }
         if (length == 0) {
             // Nothing to send leaves the old NVM in place: not a completed update.
             if (taken == 0) {
-                ::OutputDebugStringA("Corvane: the update data file is empty\n");
+                fw::FailureTrace(Operation, "ReadFile").Note("the data file is empty");
                 return UpdateFileEmpty;
             }
             break;

@@ -1,0 +1,86 @@
+#include "fw/Trace.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace fw {
+
+namespace {
+
+// Room kept for the line end and the terminator.
+constexpr std::size_t EndRoom = 2;
+
+// ", " and the formatted number; any 64-bit value fits with its label.
+template <class Value> void Format(char (&text)[64], const char* format, Value value) {
+    text[0] = ',';
+    text[1] = ' ';
+    std::snprintf(text + 2, sizeof text - 2, format, value);
+}
+
+} // namespace
+
+FailureTrace::FailureTrace(std::string_view operation, std::string_view call) {
+    Append("Corvane: ");
+    Append(operation);
+    Append(": ");
+    Append(call);
+    Append(" failed");
+}
+
+// One call per line, so a viewer shows each on its own.
+FailureTrace::~FailureTrace() {
+    line_[length_] = '\n';
+    line_[length_ + 1] = '\0';
+    ::OutputDebugStringA(line_);
+}
+
+void FailureTrace::Append(std::string_view text) {
+    const std::size_t room = sizeof line_ - EndRoom - length_;
+    const std::size_t count = text.size() < room ? text.size() : room;
+    std::memcpy(line_ + length_, text.data(), count);
+    length_ += count;
+}
+
+FailureTrace& FailureTrace::Result(long long value) {
+    char text[64];
+    Format(text, "result %lld", value);
+    Append(text);
+    return *this;
+}
+
+// The library's codes are documented in hexadecimal (0x1000, 0xB000).
+FailureTrace& FailureTrace::PortResult(int16_t value) {
+    char text[64];
+    Format(text, "result 0x%04X", static_cast<unsigned int>(static_cast<uint16_t>(value)));
+    Append(text);
+    return *this;
+}
+
+FailureTrace& FailureTrace::LastError(DWORD error) {
+    char text[64];
+    Format(text, "GetLastError %lu", static_cast<unsigned long>(error));
+    Append(text);
+    return *this;
+}
+
+FailureTrace& FailureTrace::IoDetail(int16_t detail) {
+    char text[64];
+    Format(text, "I/O detail %d", static_cast<int>(detail));
+    Append(text);
+    return *this;
+}
+
+FailureTrace& FailureTrace::BytesSent(uint64_t bytes) {
+    char text[64];
+    Format(text, "%llu bytes sent", static_cast<unsigned long long>(bytes));
+    Append(text);
+    return *this;
+}
+
+FailureTrace& FailureTrace::Note(std::string_view text) {
+    Append(", ");
+    Append(text);
+    return *this;
+}
+
+} // namespace fw
