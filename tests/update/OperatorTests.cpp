@@ -2,6 +2,8 @@
 // each case a fault once seen, driven from outside with real input where keys and clicks count.
 #include "UpdateGuiTest.h"
 
+#include "Product.h"
+
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +18,6 @@ using guitest::IconKind;
 using guitest::Millis;
 using guitest::Window;
 
-constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
 constexpr char CommError[] = "Communication error!";
 constexpr char PortsInUse[] = "Another copy of this program is using the printer ports.\r\n"
                               "Wait until it has finished, then try again.";
@@ -194,7 +195,7 @@ TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
     ClickUpdate();
     WaitForSends(4);
     guitest::AppProcess second(File("Corvane.exe"), driver_->folder().path());
-    const Window main = second.waitForWindow("#32770", MainCaption);
+    const Window main = second.waitForWindow("#32770", product::MainCaption);
     for (const int button : {IDC_UPDATE, IDC_VERIFY}) {
         SCOPED_TRACE(button == IDC_UPDATE ? "Update" : "Verify");
         main.child(button).clickByMessage();
@@ -244,7 +245,7 @@ TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
                                  {"LORVEX_SIM_LOG", sim.log},
                                  {"LORVEX_SIM_CAPTURE", sim.capture},
                                  {"LORVEX_SIM_STATE", sim.state}});
-        const Window main = app.waitForWindow("#32770", MainCaption);
+        const Window main = app.waitForWindow("#32770", product::MainCaption);
         main.child(IDC_UPDATE).clickByMessage();
         const Window box = app.waitForDialog(main, TransferLimit);
         EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);

@@ -4,6 +4,8 @@
 // on; the window never closes in the middle of a transfer.
 #include "UpdateGuiTest.h"
 
+#include "Product.h"
+
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +17,6 @@ using guitest::Millis;
 using guitest::Window;
 
 constexpr char StopText[] = "Stop the NVM update?";
-constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
 constexpr char StoppedText[] = "The NVM update was stopped. The printer did not receive all of "
                                "the update data.\r\nRun Update again before using the printer.";
 // Sends that show the worker is retrying against a stalled printer.
@@ -41,7 +42,7 @@ protected:
         EXPECT_EQ(guitest::messageText(box), StopText);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
         EXPECT_EQ(box.owner(), main_);
-        EXPECT_EQ(box.caption(), MainCaption);
+        EXPECT_EQ(box.caption(), product::MainCaption);
         std::vector<int> ids;
         int defaultId = 0;
         for (const guitest::ButtonInfo& button : guitest::pushButtons(box)) {
@@ -59,7 +60,7 @@ protected:
         Press(question, IDYES);
         const Window box = WaitForBox(TransferLimit);
         EXPECT_EQ(guitest::messageText(box), StoppedText);
-        EXPECT_EQ(box.caption(), MainCaption);
+        EXPECT_EQ(box.caption(), product::MainCaption);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
         const std::size_t sends = SendCount();
         Press(box, IDOK);
