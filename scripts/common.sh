@@ -31,9 +31,18 @@ install_packages() {
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    # A mirror caught mid-sync fails one index (seen on the security suite's i386 list); the
+    # packages may still be had from the others, and the install below says if they are not.
+    $sudo apt-get update -qq || log "apt-get update reported errors: going on with the lists it has"
+    local install=(env DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq
+        --no-install-recommends)
+    "${install[@]}" "${missing[@]}" >/dev/null && return 0
+    # With one architecture's security list missing, the two architectures' candidates of a
+    # shared library differ and nothing installs. The release's own suite holds both alike.
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    log "installing from $codename alone"
+    "${install[@]}" -t "$codename" "${missing[@]}" >/dev/null
 }
 
 # True when this machine can execute 32-bit x86 code: natively, or inside the namespace below.
