@@ -17,6 +17,7 @@
 #include "SimControl.h"
 
 #include "app/UpdaterApp.h"
+#include "fw/Text.h"
 #include "portlib/LorvexApi.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
@@ -148,7 +149,9 @@ double WorkerAloneSeconds(const guitest::TestFolder& folder) {
     const UpdaterApp app;
     MainDialog dialog(nullptr);
     dialog.m_portId = simctl::lpt(1);
-    dialog.m_updateFilePath = folder.file(DataFileName);
+    if (!fw::WideFromAnsi(folder.file(DataFileName), dialog.m_updateFilePath, "bench")) {
+        throw std::runtime_error("the data file's path does not convert");
+    }
     dialog.m_cancelRequested.store(0);
     const auto start = Clock::now();
     if (UpdateWorker(dialog) != 1) {

@@ -3,6 +3,7 @@
 #include "app/UpdaterApp.h"
 #include "diag/DiagCommands.h"
 #include "diag/DiagReplies.h"
+#include "fw/HeldQuit.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
@@ -80,16 +81,6 @@ VerifyOutcome RunSequence(PortId port, fw::ProgressBar& progress, NvmReadings& r
     return VerifyOutcome::Verified;
 }
 
-// Keys and clicks given while the sequence held the thread were meant for a window that could
-// not answer; they must not answer the box that follows. Other messages stay queued.
-void DiscardQueuedInput() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-    }
-    while (::PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-    }
-}
-
 // The version bytes arrive as hexadecimal fields and are shown in decimal.
 std::string ResultText(const NvmReadings& readings) {
     const std::string format = fw::LoadResString(IDS_VERIFY_RESULT);
@@ -123,7 +114,11 @@ void MainDialog::OnVerify() {
         m_progress.SetStep(1);
         outcome = RunSequence(GetSelectedPortId(), m_progress, readings);
     }
-    DiscardQueuedInput();
+    // Keys and clicks given while the sequence held the thread were meant for a window that could
+    // not answer; they must not answer the box that follows. A quit found among them waits for
+    // the box to be closed.
+    fw::HeldQuit quit;
+    fw::DiscardQueuedInput(quit);
     switch (outcome) {
     case VerifyOutcome::Verified:
         ShowMessage(ResultText(readings), fw::LoadResString(IDS_COMPLETION).c_str(),
@@ -137,4 +132,5 @@ void MainDialog::OnVerify() {
         break;
     }
     m_progress.SetPos(0);
+    quit.Release();
 }

@@ -26,6 +26,10 @@ public:
     int InsertString(int index, const char* text) {
         return static_cast<int>(Send(CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text)));
     }
+    // Stores value with item index; CB_ERR when it cannot.
+    LRESULT SetItemData(int index, LPARAM value) { return Send(CB_SETITEMDATA, index, value); }
+    // The value stored with item index (0 when none was); CB_ERR for no such item.
+    LRESULT GetItemData(int index) const { return Send(CB_GETITEMDATA, index, 0); }
     // Text of item index; empty when there is no such item.
     std::string GetLBText(int index) const {
         const LRESULT length = Send(CB_GETLBTEXTLEN, index, 0);

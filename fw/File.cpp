@@ -1,9 +1,5 @@
 #include "fw/File.h"
 
-#include "fw/Text.h"
-
-#include <string>
-
 namespace fw {
 
 namespace {
@@ -11,45 +7,35 @@ namespace {
 constexpr DWORD ReadExclusiveShare = 0;
 constexpr DWORD ReadFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
 
-// An ANSI path of MAX_PATH characters or more is refused by the ANSI file calls: such a path is
-// opened through the wide call with the "\\?\" prefix, which lifts the limit for a full path
-// ("\\?\UNC\" for a share).
-HANDLE OpenLongPath(const std::string& path) {
-    const bool prefixed = path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0;
-    std::string full = path;
-    if (!prefixed) {
-        full = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2) : "\\\\?\\" + path;
+// A full path of MAX_PATH units or more is refused unless it carries the "\\?\" prefix, which
+// lifts the limit ("\\?\UNC\" for a share). Shorter paths stay as they are: the prefix also
+// turns off the normalisation that a relative or "."-holding path needs.
+std::wstring WithoutLengthLimit(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0 ||
+        path.compare(0, 4, L"\\\\.\\") == 0) {
+        return path;
     }
-    std::wstring wide;
-    if (!WideFromAnsi(full, wide, "Long path")) {
-        return INVALID_HANDLE_VALUE;
-    }
-    return ::CreateFileW(wide.c_str(), GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
-                         ReadFlags, nullptr);
+    return path.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + path.substr(2) : L"\\\\?\\" + path;
 }
 
 } // namespace
 
 // No sharing: a file that another process holds open fails to open here too.
-bool File::OpenReadExclusive(const char* path) {
-    const std::string text = path;
-    if (text.size() >= MAX_PATH) {
-        handle_.Reset(OpenLongPath(text));
-    } else {
-        handle_.Reset(::CreateFileA(path, GENERIC_READ, ReadExclusiveShare, nullptr, OPEN_EXISTING,
-                                    ReadFlags, nullptr));
-    }
+bool File::OpenReadExclusive(const std::wstring& path) {
+    handle_.Reset(::CreateFileW(WithoutLengthLimit(path).c_str(), GENERIC_READ, ReadExclusiveShare,
+                                nullptr, OPEN_EXISTING, ReadFlags, nullptr));
     return IsOpen();
 }
 
-// Only the low 32 bits count. GetFileSize without its high half cannot tell a failure from a
-// size whose low half is 0xFFFFFFFF; the Ex form can.
-uint32_t File::Size() const {
-    LARGE_INTEGER size = {};
-    if (!::GetFileSizeEx(handle_.Get(), &size)) {
-        return 0;
+// GetFileSize without its high half cannot tell a failure from a size whose low half is
+// 0xFFFFFFFF; the Ex form can.
+bool File::Size(uint64_t& size) const {
+    LARGE_INTEGER value = {};
+    if (!::GetFileSizeEx(handle_.Get(), &value) || value.QuadPart < 0) {
+        return false;
     }
-    return static_cast<uint32_t>(size.QuadPart & 0xFFFFFFFF);
+    size = static_cast<uint64_t>(value.QuadPart);
+    return true;
 }
 
 // One ReadFile call; a short count is the end of the file, not an error.

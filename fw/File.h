@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace fw {
 
@@ -16,10 +17,11 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file for reading only, shared with nobody; false when it cannot.
-    bool OpenReadExclusive(const char* path);
-    // The file's size in bytes, its low 32 bits; 0 when it cannot be had.
-    uint32_t Size() const;
+    // Opens an existing file for reading only, shared with nobody; false when it cannot, with
+    // the thread's last error as the open left it.
+    bool OpenReadExclusive(const std::wstring& path);
+    // The file's size in bytes; false when it cannot be had.
+    bool Size(uint64_t& size) const;
     // Reads up to maximum bytes into buffer; false on a read error, with *got the bytes
     // read (0 at the end of the file).
     bool Read(void* buffer, uint32_t maximum, uint32_t* got);

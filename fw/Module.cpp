@@ -7,10 +7,11 @@ Module::~Module() {
     Free();
 }
 
-// Loads by full path only: the current directory never takes part in the search.
-bool Module::LoadFullPath(const char* path) {
+// Loads by full path only: the current directory never takes part in the search. The wide
+// call, because the folder's name need not fit the ANSI code page.
+bool Module::LoadFullPath(const std::wstring& path) {
     Free();
-    module_ = ::LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module_ = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     return module_ != nullptr;
 }
 

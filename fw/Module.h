@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace fw {
 
 class Module {
@@ -13,7 +15,7 @@ public:
     Module& operator=(const Module&) = delete;
 
     // Loads the library at the full path given, with its dependencies looked for beside it.
-    bool LoadFullPath(const char* path);
+    bool LoadFullPath(const std::wstring& path);
     // Frees the library, if one is loaded.
     void Free();
     // The module handle; null while nothing is loaded.

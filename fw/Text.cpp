@@ -2,7 +2,6 @@
 
 #include "fw/Trace.h"
 
-#include <cstring>
 #include <utility>
 
 namespace fw {
@@ -13,6 +12,8 @@ namespace {
 constexpr std::size_t FirstStringBuffer = 128;
 // A string-table entry holds at most 65,535 UTF-16 units, at most two ANSI bytes each.
 constexpr std::size_t MaxStringBuffer = 256 * 1024;
+// Longest path the wide calls take, in UTF-16 units, rounded up to the buffer's doubling.
+constexpr DWORD MaxPathUnits = 64 * 1024;
 
 } // namespace
 
@@ -40,54 +41,26 @@ std::string LoadResString(UINT id) {
     return std::string();
 }
 
-// Steps through text by characters; a lead byte takes its trail byte with it.
-std::size_t FindLastBackslash(const std::string& text) {
-    std::size_t found = std::string::npos;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<BYTE>(text[i]);
-        if (::IsDBCSLeadByte(byte) && i + 1 < text.size()) {
-            i += 2;
-            continue;
+// The call cuts a path that does not fit and says so only by filling the buffer, so the
+// buffer grows until the path fits with room to spare; a path never exceeds 32,767 units.
+bool ProgramFolder(std::wstring& folder) {
+    for (DWORD size = MAX_PATH; size <= MaxPathUnits; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
+        if (length == 0) {
+            const DWORD error = ::GetLastError();
+            FailureTrace("Program folder", "GetModuleFileNameW").LastError(error);
+            return false;
         }
-        if (byte == '\\') {
-            found = i;
+        if (length < size) {
+            path.resize(length);
+            const std::size_t slash = path.rfind(L'\\');
+            folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+            return true;
         }
-        ++i;
     }
-    return found;
-}
-
-// Tries the pattern at every character boundary of text.
-std::size_t FindText(const char* text, const char* pattern) {
-    const std::size_t textLength = std::strlen(text);
-    const std::size_t patternLength = std::strlen(pattern);
-    std::size_t i = 0;
-    while (i + patternLength <= textLength) {
-        if (std::memcmp(text + i, pattern, patternLength) == 0) {
-            return i;
-        }
-        const auto byte = static_cast<BYTE>(text[i]);
-        i += (::IsDBCSLeadByte(byte) && i + 1 < textLength) ? 2 : 1;
-    }
-    return std::string::npos;
-}
-
-// A full buffer means the path may have been cut: refuse it.
-bool ProgramFolder(std::string& folder) {
-    char path[MaxProgramPath] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MaxProgramPath);
-    if (length == 0 || length >= MaxProgramPath) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Program folder", "GetModuleFileNameA")
-            .Result(static_cast<long long>(length))
-            .LastError(error);
-        return false;
-    }
-    std::string full(path, length);
-    const std::size_t slash = FindLastBackslash(full);
-    folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
-    return true;
+    FailureTrace("Program folder", "GetModuleFileNameW").Note("path too long");
+    return false;
 }
 
 } // namespace fw
@@ -107,6 +80,26 @@ bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* opera
     converted.resize(static_cast<std::size_t>(length - 1));
     wide = std::move(converted);
     return true;
+}
+
+} // namespace fw
+
+namespace fw {
+
+// Lossy on purpose: the text is only read by a person.
+std::string DisplayText(const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const int units = static_cast<int>(text.size());
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string converted(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length <= 0 || ::WideCharToMultiByte(CP_ACP, 0, text.data(), units, converted.data(),
+                                             length, nullptr, nullptr) != length) {
+        return std::string();
+    }
+    return converted;
 }
 
 } // namespace fw

@@ -36,14 +36,17 @@ bool PortLibrary::Load(const char* fileName) {
         const DWORD error = ::GetLastError();
         fw::FailureTrace("Port library", "SetDllDirectoryA").LastError(error);
     }
-    std::string folder;
-    if (!fw::ProgramFolder(folder)) {
+    std::wstring folder;
+    std::wstring name;
+    if (!fw::ProgramFolder(folder) || !fw::WideFromAnsi(fileName, name, "Port library")) {
         return false;
     }
-    const std::string path = folder + "\\" + fileName;
-    if (!module_.LoadFullPath(path.c_str())) {
+    const std::wstring path = folder + L"\\" + name;
+    if (!module_.LoadFullPath(path)) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Port library", "LoadLibraryExA").LastError(error).Note(path);
+        fw::FailureTrace("Port library", "LoadLibraryExW")
+            .LastError(error)
+            .Note(fw::DisplayText(path));
         return false;
     }
     return true;

@@ -76,12 +76,19 @@ void MainDialog::OnPortListDropDown() {
 }
 
 // Each item goes to the top, so the list reads in the reverse of the spooler's order with the
-// automatic item last; nothing is selected afterwards. An unreadable list changes nothing.
+// automatic item last; nothing is selected afterwards. An unreadable list changes nothing. Each
+// item keeps the PortId of its port name, so a model name never decides the port. While another
+// copy holds the ports (its transfer may be on one of them), the list shows the names alone and
+// no port is opened.
 void MainDialog::FillPortList() {
     std::unique_ptr<BYTE[]> block;
     DWORD count = 0;
     if (ReadPortList(SourceOf(portEnumerator_), block, count) != PortListRead::Fetched) {
         return;
+    }
+    const PortLock lock;
+    if (!lock.Held()) {
+        fw::FailureTrace("Port list", "port lock").Note("held by another copy: names only");
     }
     m_portCombo.ResetContent();
     m_portCombo.InsertString(0, fw::LoadResString(IDS_AUTO_SELECTION).c_str());
@@ -92,12 +99,16 @@ void MainDialog::FillPortList() {
         if (!IsCandidatePortName(name)) {
             continue;
         }
+        const PortId port = PortIdFromName(name);
         std::string item = name;
-        if (QueryModelName(PortIdFromName(name), model)) {
+        if (lock.Held() && QueryModelName(port, model)) {
             // A name that fills the buffer has no terminator: stop at the buffer's end.
             item += " (" + std::string(model, strnlen(model, sizeof model)) + ")";
         }
-        m_portCombo.InsertString(0, item.c_str());
+        const int index = m_portCombo.InsertString(0, item.c_str());
+        if (index >= 0) {
+            m_portCombo.SetItemData(index, port);
+        }
     }
 }
 
@@ -159,7 +170,8 @@ PortId MainDialog::AutoDetectPort() {
     return NoPrinterFound;
 }
 
-// The item's whole text counts, model suffix included.
+// The port the item was made from. An item without one (none of the list's own) maps by its
+// text; no candidate port name maps to 0.
 PortId MainDialog::GetSelectedPortId() {
     const int selected = m_portCombo.GetCurSel();
     if (selected == CB_ERR) {
@@ -171,6 +183,10 @@ PortId MainDialog::GetSelectedPortId() {
     }
     if (text == fw::LoadResString(IDS_AUTO_SELECTION)) {
         return AutoDetectPort();
+    }
+    const LRESULT port = m_portCombo.GetItemData(selected);
+    if (port != CB_ERR && port != 0) {
+        return static_cast<PortId>(port);
     }
     return PortIdFromName(text.c_str());
 }

@@ -85,13 +85,25 @@ void MainDialog::OnCancel() {
         fw::Dialog::OnCancel();
         return;
     }
+    // Asked once: the worker may sit in a library call for a long while before it sees the flag.
     if (m_cancelRequested.load() == 1) {
+        ShowStopping();
         return;
     }
     // No is the default: a stray Enter must not stop the update.
     if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
         m_cancelRequested.store(1);
+        ShowStopping();
+    }
+}
+
+// The operation group's title is the window's one line of status.
+void MainDialog::ShowStopping() {
+    if (!::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP,
+                           fw::LoadResString(IDS_STOPPING).c_str())) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace("Update", "SetDlgItemTextA").LastError(error);
     }
 }
 
@@ -182,6 +194,9 @@ void MainDialog::SetBusy(bool busy) {
         ::EnableWindow(Item(id), busy ? FALSE : TRUE);
     }
     m_progress.SetPos(0);
+    if (!busy) {
+        ::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP, "");
+    }
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     if (!busy) {
         if (!TakesFocus(Handle(), ::GetFocus())) {

@@ -3,6 +3,7 @@
 
 #include "fw/ComboBox.h"
 #include "fw/Dialog.h"
+#include "fw/HeldQuit.h"
 #include "fw/ProgressBar.h"
 #include "portlib/PortTypes.h"
 
@@ -54,7 +55,7 @@ public:
     fw::ProgressBar m_progress;
     fw::ComboBox m_portCombo;
     HICON m_icon;
-    std::string m_updateFilePath;
+    std::wstring m_updateFilePath;
     std::atomic<int32_t> m_cancelRequested{0};
     PortId m_portId = 0;
 
@@ -93,9 +94,10 @@ private:
     // Update: true while the worker runs; Esc, the close box and Enter then cannot end the
     // window (Esc and the close box offer to stop the transfer instead).
     bool transferRunning_ = false;
-    // Update: a quit message that came during the transfer, and its exit code.
-    bool quitPending_ = false;
-    WPARAM quitCode_ = 0;
+    // Update: a quit message that came during the transfer.
+    fw::HeldQuit heldQuit_;
+    // Update: tells the operator that a stop was asked for and waits for the printer.
+    void ShowStopping();
     // Update: Enter ends the window only while no transfer runs.
     void OnOK() override;
 };

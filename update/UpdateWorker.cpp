@@ -2,6 +2,7 @@
 
 #include "app/UpdaterApp.h"
 #include "fw/File.h"
+#include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
 #include "ui/MainDialog.h"
@@ -105,13 +106,26 @@ int32_t UpdateWorker(MainDialog& dialog) {
         return UpdateNoMemory;
     }
     fw::File file;
-    if (!file.OpenReadExclusive(dialog.m_updateFilePath.c_str())) {
+    if (!file.OpenReadExclusive(dialog.m_updateFilePath)) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace(Operation, "CreateFileA").LastError(error).Note(dialog.m_updateFilePath);
-        return UpdateFileNotFound;
+        fw::FailureTrace(Operation, "CreateFileW")
+            .LastError(error)
+            .Note(fw::DisplayText(dialog.m_updateFilePath));
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                   ? UpdateFileInUse
+                   : UpdateFileNotFound;
+    }
+    // What was sent is compared with this at the end: a share that does not enforce the
+    // exclusive open lets another machine cut or grow the file meanwhile. A handle without a
+    // size (a pipe) is read to its end and judged by its reads alone.
+    uint64_t size = 0;
+    const bool sized = file.Size(size);
+    if (!sized) {
+        const DWORD error = ::GetLastError();
+        fw::FailureTrace(Operation, "GetFileSizeEx").LastError(error);
     }
     // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
-    const int steps = Position(file.Size());
+    const int steps = Position(size);
     fw::ProgressBar& bar = dialog.m_progress;
     bar.SetRange32(0, steps);
     bar.SetPos(0);
@@ -142,7 +156,13 @@ int32_t UpdateWorker(MainDialog& dialog) {
         }
         bar.SetPos(Position(taken));
     }
-    bar.SetPos(steps);
+    if (sized && taken != size) {
+        fw::FailureTrace(Operation, "transfer")
+            .Note("the data file changed: " + std::to_string(size) + " bytes at the start")
+            .BytesSent(taken);
+        return UpdateFileChanged;
+    }
+    bar.SetPos(sized ? steps : Position(taken));
     buffer.reset();
     ports.Close();
     file.Close();

@@ -22,6 +22,10 @@ inline constexpr int32_t UpdateReadFailed = UpdateOutcomeBase + 4;
 inline constexpr int32_t UpdateSentSizeInvalid = UpdateOutcomeBase + 5;
 // The data file holds no byte: there is nothing to send.
 inline constexpr int32_t UpdateFileEmpty = UpdateOutcomeBase + 6;
+// Another program holds the data file open.
+inline constexpr int32_t UpdateFileInUse = UpdateOutcomeBase + 7;
+// The data file's size changed while it was sent: the printer did not get the file.
+inline constexpr int32_t UpdateFileChanged = UpdateOutcomeBase + 8;
 
 // Bytes offered to the printer per piece; the bar counts in these.
 inline constexpr uint32_t UpdatePieceSize = 1000;

@@ -66,26 +66,50 @@ BOOL CALLBACK collectTopLevel(HWND handle, LPARAM search) {
     return TRUE;
 }
 
+// ANSI test paths in UTF-16.
+std::wstring widePath(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// A UTF-16 path for a message: what the code page lacks comes out as '?'.
+std::string narrowPath(const std::wstring& path) {
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(length > 0 ? static_cast<std::size_t>(length) : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), length, nullptr, nullptr);
+    narrow.resize(narrow.size() - 1);
+    return narrow;
+}
+
 } // namespace
 
-// The command line is quoted exe path plus arguments; CreateProcessA may write into it.
 AppProcess::AppProcess(const std::string& exePath, const std::string& workingDir,
+                       const Environment& extra, const std::string& arguments)
+    : AppProcess(widePath(exePath), widePath(workingDir), extra, arguments) {}
+
+// The command line is quoted exe path plus arguments; CreateProcessW may write into it. The
+// environment block stays ANSI (no CREATE_UNICODE_ENVIRONMENT).
+AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
                        const Environment& extra, const std::string& arguments) {
-    std::string commandLine = "\"" + exePath + "\"";
+    std::wstring commandLine = L"\"" + exePath + L"\"";
     if (!arguments.empty()) {
-        commandLine += " " + arguments;
+        commandLine += L" " + widePath(arguments);
     }
-    std::vector<char> command(commandLine.begin(), commandLine.end());
-    command.push_back('\0');
+    std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
+    command.push_back(L'\0');
     std::vector<char> environment = environmentBlock(extra);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Wine now and then fails a start with ERROR_INTERNAL_ERROR before any code of the program
     // ran; a few more tries tell that apart from a program that cannot start.
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < StartAttempts; ++attempt) {
-        if (CreateProcessA(exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+        if (CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
                            environment.data(), workingDir.c_str(), &startup, &info)) {
             error = ERROR_SUCCESS;
             break;
@@ -97,8 +121,8 @@ AppProcess::AppProcess(const std::string& exePath, const std::string& workingDir
         settle(Millis(200));
     }
     if (error != ERROR_SUCCESS) {
-        throw std::runtime_error("cannot start " + exePath + " (error " + std::to_string(error) +
-                                 ")");
+        throw std::runtime_error("cannot start " + narrowPath(exePath) + " (error " +
+                                 std::to_string(error) + ")");
     }
     process_ = UniqueHandle(info.hProcess);
     thread_ = UniqueHandle(info.hThread);

@@ -23,6 +23,9 @@ public:
     // Starts exePath with workingDir as current folder and the inherited environment plus extra.
     AppProcess(const std::string& exePath, const std::string& workingDir,
                const Environment& extra = {}, const std::string& arguments = {});
+    // The same for paths in UTF-16, which need not fit the ANSI code page.
+    AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
+               const Environment& extra = {}, const std::string& arguments = {});
     // Kills the process if it still runs, and waits for it to go.
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;

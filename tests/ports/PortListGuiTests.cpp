@@ -42,10 +42,14 @@ Ports openedPorts(const std::vector<simctl::LogRecord>& calls, std::size_t first
 class PortListGuiTest : public AppTest {
 protected:
     // The spooler lists ports, the library plays scenario; then the program starts.
-    void start(const Strings& ports, const simctl::Scenario& scenario) {
+    void start(const Strings& ports, const simctl::Scenario& scenario,
+               const std::string& data = std::string()) {
         registry_ = std::make_unique<portstest::RegistryPorts>(ports);
         guitest::DriverOptions options;
         options.files = {{simctl::ScenarioFileName, scenario.text()}};
+        if (!data.empty()) {
+            options.files.emplace_back(simctl::SampleImageName, data);
+        }
         startApp(options);
         portList_ = control(IDC_PORT_LIST);
     }
@@ -120,6 +124,25 @@ TEST_F(PortListGuiTest, EachChoiceLeadsToItsPort) {
     EXPECT_EQ(portsOpenedByVerifyWith(1), (Ports{usb(1)}));
     EXPECT_EQ(portsOpenedByVerifyWith(2), (Ports{lpt(1)}));
     EXPECT_EQ(portsOpenedByVerifyWith(3), (Ports{lpt(1), usb(1), usb(1)}));
+}
+
+// The operator picks LPT1:, whose printer's model name holds "USB2": Verify and Update use
+// LPT1 (1152), not USB002, where another printer waits.
+TEST_F(PortListGuiTest, AModelNameHoldingUsbLeavesTheChosenPort) {
+    simctl::Scenario scenario;
+    scenario.printer(lpt(1)).model("X USB2").rate(0);
+    scenario.printer(usb(2)).rate(0);
+    const std::string data = simctl::testData(3000);
+    start({"LPT1:", "USB002"}, scenario, data);
+    openAndCloseList();
+    ASSERT_EQ(portList_.comboItems(),
+              (Strings{"USB002 (KT-9600)", "LPT1: (X USB2)", product::AutoSelection}));
+    EXPECT_EQ(portsOpenedByVerifyWith(1), (Ports{lpt(1)}));
+    const std::size_t before = calls().size();
+    const Window box = clickForBox(IDC_UPDATE);
+    EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
+    dismiss(box);
+    EXPECT_EQ(openedPorts(calls(), before), (Ports{lpt(1)}));
 }
 
 // After the list has been opened nothing is selected: Update and Verify ask for a port, with

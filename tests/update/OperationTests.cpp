@@ -8,6 +8,7 @@
 #include "Wait.h"
 
 #include "fw/WorkerThread.h"
+#include "ports/PortLock.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 #include "update/UpdateOperation.h"
@@ -120,12 +121,12 @@ protected:
     unittest::SimFolder sim_;
 };
 
-// 1, the missing and the empty data file and the operator's stop have messages of their own;
-// every other result, the worker's other codes and the sign-extended library codes alike, is
-// "Communication error!". A library result never passes for one of the worker's codes: -245
-// (0xFF0B widened) is a port failure, not a missing file. 259 is a result like any other: the
-// wait does not take it for a running thread. The box comes in the busy state, owned by the
-// main window, and the state is left when it is closed.
+// 1, the data file's faults (missing, in use, empty, unreadable, changed) and the operator's
+// stop have messages of their own; every other result, the worker's other codes and the
+// sign-extended library codes alike, is "Communication error!". A library result never passes for
+// one of the worker's codes: -245 (0xFF0B widened) is a port failure, not a missing file. 259 is a
+// result like any other: the wait does not take it for a running thread. The box comes in the busy
+// state, owned by the main window, and the state is left when it is closed.
 TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
     struct Case {
         int32_t result;
@@ -152,7 +153,20 @@ TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
         {-20480, CommError, DefaultCaption, IconKind::Error},
         {-16384, CommError, DefaultCaption, IconKind::Error},
         {-12288, CommError, DefaultCaption, IconKind::Error},
-        {UpdateReadFailed, CommError, DefaultCaption, IconKind::Error},
+        {UpdateReadFailed,
+         "\"NV(01_01_06)_update.dcc\" file could not be read.\r\nThe printer did not receive all "
+         "of "
+         "the update data. Check the drive that holds the file, then run Update again before "
+         "using the printer.",
+         DefaultCaption, IconKind::Error},
+        {UpdateFileInUse,
+         "\"NV(01_01_06)_update.dcc\" file is in use by another program.\r\nClose that program, "
+         "then try again. Nothing was sent to the printer.",
+         DefaultCaption, IconKind::Error},
+        {UpdateFileChanged,
+         "\"NV(01_01_06)_update.dcc\" file changed during the update.\r\nThe printer did not "
+         "receive the update data as it was. Run Update again before using the printer.",
+         DefaultCaption, IconKind::Error},
         {UpdateSentSizeInvalid, CommError, DefaultCaption, IconKind::Error},
         {4096, CommError, DefaultCaption, IconKind::Error},
         {259, CommError, DefaultCaption, IconKind::Error},
@@ -175,13 +189,19 @@ TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
     }
 }
 
-// No thread: the out-of-memory message in the busy state, then all controls back.
+// No thread: the out-of-memory message in the busy state, the port lock already given back,
+// then all controls back.
 TEST_F(OperationTest, NoThreadShowsTheOutOfMemoryMessage) {
     SetUpdateThreadStarter(&StartNothing);
     const InProcessApp app;
     const Window box = ClickUpdate(app);
     EXPECT_EQ(guitest::messageText(box), "There is not enough free memory to run this program.\n"
                                          "Quit one or more programs, and then try again.");
+    {
+        // This thread stands for another copy: the ports are free while the box waits.
+        const PortLock another;
+        EXPECT_TRUE(another.Held()) << "the port lock is held while the box waits";
+    }
     EXPECT_EQ(box.caption(), DefaultCaption);
     EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
     EXPECT_EQ(box.owner(), app.Main());
@@ -206,8 +226,8 @@ TEST_F(OperationTest, WorkerStartsSuspendedAndRunsWithACleanCancelFlag) {
     EXPECT_EQ(request.flags, static_cast<DWORD>(CREATE_SUSPENDED));
     EXPECT_EQ(request.suspendCount, 1u);
     EXPECT_EQ(request.dialog->m_portId, simctl::lpt(1));
-    char self[MAX_PATH] = {};
-    const std::string program(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
-    EXPECT_EQ(request.dialog->m_updateFilePath,
-              program.substr(0, program.rfind('\\')) + "\\NV(01_01_06)_update.dcc");
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring program(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+    EXPECT_TRUE(request.dialog->m_updateFilePath ==
+                program.substr(0, program.rfind(L'\\')) + L"\\NV(01_01_06)_update.dcc");
 }

@@ -3,6 +3,8 @@
 #include "UpdateGuiTest.h"
 
 #include "Product.h"
+#include "UniqueHandle.h"
+#include "Wait.h"
 
 #include "res/resource.h"
 
@@ -10,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,6 +24,12 @@ using guitest::Window;
 constexpr char CommError[] = "Communication error!";
 constexpr char PortsInUse[] = "Another copy of this program is using the printer ports.\r\n"
                               "Wait until it has finished, then try again.";
+constexpr char InUseText[] = "\"NV(01_01_06)_update.dcc\" file is in use by another program.\r\n"
+                             "Close that program, then try again. Nothing was sent to the printer.";
+constexpr char ChangedText[] = "\"NV(01_01_06)_update.dcc\" file changed during the update.\r\n"
+                               "The printer did not receive the update data as it was. Run Update "
+                               "again before using the printer.";
+constexpr char DataFileName[] = "NV(01_01_06)_update.dcc";
 constexpr Millis TransferLimit{60000};
 
 // Reads the result of a message sent to window; nothing when the window did not answer.
@@ -34,10 +43,9 @@ std::optional<LRESULT> SendAndRead(const Window& window, UINT message, WPARAM wP
     return static_cast<LRESULT>(result);
 }
 
-// The data file under a path of any length: the wide call with the "\\?\" prefix.
-bool WriteLongPathFile(const std::string& path, const std::string& bytes) {
-    const std::wstring wide = L"\\\\?\\" + std::wstring(path.begin(), path.end());
-    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+// Writes bytes to a file named by a UTF-16 path.
+bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -47,6 +55,82 @@ bool WriteLongPathFile(const std::string& path, const std::string& bytes) {
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok != FALSE && written == bytes.size();
+}
+
+// An ASCII test path in UTF-16.
+std::wstring Wide(const std::string& path) {
+    return std::wstring(path.begin(), path.end());
+}
+
+// The data file under a path of any length: the wide call with the "\\?\" prefix.
+bool WriteLongPathFile(const std::string& path, const std::string& bytes) {
+    return WriteWideFile(L"\\\\?\\" + Wide(path), bytes);
+}
+
+// A folder named by a UTF-16 path and the files put in it, removed at the end: the test
+// folder's own clean-up uses the ANSI calls, which cannot name them.
+class WideFolder {
+public:
+    explicit WideFolder(std::wstring path) : path_(std::move(path)) {
+        created_ = ::CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+    }
+    ~WideFolder() {
+        for (const std::wstring& file : files_) {
+            ::DeleteFileW(file.c_str());
+        }
+        ::RemoveDirectoryW(path_.c_str());
+    }
+    WideFolder(const WideFolder&) = delete;
+    WideFolder& operator=(const WideFolder&) = delete;
+
+    bool created() const { return created_; }
+    const std::wstring& path() const { return path_; }
+    // Full path of a file in the folder, which goes with the folder.
+    std::wstring file(const std::wstring& name) {
+        files_.push_back(path_ + L"\\" + name);
+        return files_.back();
+    }
+
+private:
+    std::wstring path_;
+    std::vector<std::wstring> files_;
+    bool created_ = false;
+};
+
+// Where Wine keeps a file on the host; empty outside Wine.
+std::string HostPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* unixPath = toUnix != nullptr ? toUnix(Wide(path).c_str()) : nullptr;
+    if (unixPath == nullptr) {
+        return std::string();
+    }
+    const std::string copy = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return copy;
+}
+
+// Starts a host program, as another machine on a share would act on the file meanwhile. Wine
+// starts a host executable given by its host path, but hands back no usable handle of it: the
+// caller waits for what it does.
+bool StartOnHost(const std::string& commandLine) {
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    return ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info) != FALSE;
+}
+
+// The size of a file as the file system tells it, without opening the file.
+std::optional<uint64_t> SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 } // namespace
@@ -188,14 +272,26 @@ TEST_F(OperatorTest, SessionEndIsRefusedOnlyDuringTheTransfer) {
     EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
 }
 
-// A second copy finds the ports taken by the first one's transfer: Update and Verify say so and
-// it makes no port call at all; once the first copy is idle the second one works.
+// A second copy finds the ports taken by the first one's transfer: its port list shows names
+// only, Update and Verify say the ports are in use, and it makes no port call at all; once the
+// first copy is idle the second one works.
 TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
     StartStalled();
     ClickUpdate();
     WaitForSends(4);
     guitest::AppProcess second(File("Corvane.exe"), driver_->folder().path());
     const Window main = second.waitForWindow("#32770", product::MainCaption);
+    // The list opens with the spooler's candidate names alone: no printer is asked its model.
+    const Window list = main.child(IDC_PORT_LIST);
+    list.send(CB_SHOWDROPDOWN, TRUE);
+    list.send(CB_SHOWDROPDOWN, FALSE);
+    const std::vector<std::string> items = list.comboItems();
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items.back(), product::AutoSelection);
+    for (const std::string& item : items) {
+        EXPECT_EQ(item.find(" ("), std::string::npos) << item;
+    }
+    list.send(CB_SETCURSEL, items.size() - 1);
     for (const int button : {IDC_UPDATE, IDC_VERIFY}) {
         SCOPED_TRACE(button == IDC_UPDATE ? "Update" : "Verify");
         main.child(button).clickByMessage();
@@ -256,8 +352,7 @@ TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
     }
     EXPECT_TRUE(Capture() == data) << "capture of " << Capture().size() << " bytes";
     // The folder's own clean-up uses the ANSI calls, which cannot reach this file.
-    const std::wstring wide = L"\\\\?\\" + std::wstring(dataPath.begin(), dataPath.end());
-    EXPECT_TRUE(::DeleteFileW(wide.c_str()));
+    EXPECT_TRUE(::DeleteFileW((L"\\\\?\\" + Wide(dataPath)).c_str()));
 }
 
 // A quit message that comes during the transfer is kept until the worker has ended and its
@@ -274,4 +369,107 @@ TEST_F(OperatorTest, QuitDuringTheTransferEndsTheProgramAfterIt) {
     EXPECT_TRUE(App().running());
     guitest::pressButton(box, IDOK);
     EXPECT_EQ(App().waitForExit(), 0u);
+}
+
+// Installed in a folder whose name the ANSI code page (1252 here) cannot hold, Cyrillic or CJK,
+// the program loads its library from there, sends the data file beside it byte for byte, and
+// Verify reads the version it brought.
+TEST_F(OperatorTest, ProgramInAFolderOutsideTheAnsiCodePage) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the names must lie outside the ANSI code page";
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    Start(setup);
+    App().kill();
+    const simctl::SimFiles sim = simctl::SimFiles::in(driver_->folder().path());
+    const std::string image = simctl::nvmImage("01.01.06", 5000);
+    ASSERT_FALSE(image.empty());
+    for (const wchar_t* name : {L"\u0418\u0432\u0430\u043d", L"\u8a2d\u5b9a\u30c4\u30fc\u30eb"}) {
+        SCOPED_TRACE(name[0] == L'\u0418' ? "Cyrillic" : "CJK");
+        simctl::removeFile(sim.capture);
+        simctl::removeFile(sim.state);
+        WideFolder folder(Wide(driver_->folder().path()) + L"\\" + name);
+        ASSERT_TRUE(folder.created());
+        for (const char* file : {"Corvane.exe", "Lorvex.dll"}) {
+            ASSERT_TRUE(
+                ::CopyFileW(Wide(File(file)).c_str(), folder.file(Wide(file)).c_str(), FALSE))
+                << file;
+        }
+        ASSERT_TRUE(WriteWideFile(folder.file(Wide(DataFileName)), image));
+        guitest::AppProcess app(folder.file(L"Corvane.exe"), folder.path(),
+                                {{"LORVEX_SIM_SCENARIO", sim.scenario},
+                                 {"LORVEX_SIM_LOG", sim.log},
+                                 {"LORVEX_SIM_CAPTURE", sim.capture},
+                                 {"LORVEX_SIM_STATE", sim.state}});
+        const Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
+        main.child(IDC_UPDATE).clickByMessage();
+        Window box = app.waitForDialog(main, TransferLimit);
+        EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
+        guitest::pressButton(box, IDOK);
+        app.waitForWindowGone(box);
+        EXPECT_TRUE(Capture() == image) << "capture of " << Capture().size() << " bytes";
+        main.child(IDC_VERIFY).clickByMessage();
+        box = app.waitForDialog(main, TransferLimit);
+        EXPECT_EQ(guitest::messageText(box).substr(0, 21), "NVM version = 1.01.06");
+        guitest::pressButton(box, IDOK);
+        app.waitForWindowGone(box);
+        main.child(IDCANCEL).clickByMessage();
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+}
+
+// A quit that comes while Verify holds the thread is not thrown away with the queued input:
+// the result still shows, and closing it ends the program. The quit is posted behind the click,
+// so it is queued before Verify starts and found by its discard.
+TEST_F(OperatorTest, QuitPendingAsVerifyStartsEndsTheProgramAfterItsResult) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    Start(setup);
+    Control(IDC_VERIFY).clickByMessage();
+    ASSERT_TRUE(::PostThreadMessageA(App().mainThreadId(), WM_QUIT, 0, 0));
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
+    EXPECT_TRUE(box.visible() && App().running());
+    guitest::pressButton(box, IDOK);
+    EXPECT_EQ(App().waitForExit(), 0u);
+}
+
+// A data file that another program holds open without sharing is named as in use, not as
+// missing, and nothing is sent.
+TEST_F(OperatorTest, DataFileHeldByAnotherProgramIsInUse) {
+    Setup setup;
+    setup.scenario = InstantPrinter();
+    setup.data = simctl::testData(3000);
+    Start(setup);
+    const guitest::UniqueHandle held(::CreateFileA(File(DataFileName).c_str(), GENERIC_READ, 0,
+                                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                   nullptr));
+    ASSERT_TRUE(held);
+    ClickUpdate();
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), InUseText);
+    EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+    Press(box, IDOK);
+    EXPECT_EQ(SendCount(), 0u);
+}
+
+// A 20,000-byte data file cut to 8,000 bytes while it is sent (a share that does not enforce
+// the exclusive open; here the host truncates it behind Wine's back) ends as a failure that
+// says the file changed, never with the completion text.
+TEST_F(OperatorTest, DataFileCutShortDuringTheTransferIsAFailure) {
+    Setup setup;
+    setup.scenario.printer(simctl::lpt(1)).rate(2000);
+    setup.data = simctl::testData(20000);
+    Start(setup);
+    const std::string hostPath = HostPath(File(DataFileName));
+    ASSERT_FALSE(hostPath.empty()) << "needs Wine";
+    ClickUpdate();
+    WaitForSends(2);
+    ASSERT_TRUE(StartOnHost("/usr/bin/truncate -s 8000 \"" + hostPath + "\""));
+    guitest::waitFor("the data file cut to 8000 bytes",
+                     [&] { return SizeOf(File(DataFileName)) == uint64_t{8000}; });
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), ChangedText);
+    EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
+    Press(box, IDOK);
+    EXPECT_TRUE(Capture() == setup.data->substr(0, 8000)) << Capture().size() << " bytes sent";
 }

@@ -32,6 +32,8 @@ public:
     HWND Handle() const { return window_; }
     // Every progress message so far.
     const std::vector<BarMessage>& Messages() const { return messages_; }
+    // Forgets the messages so far.
+    void Clear() { messages_.clear(); }
     // The first parameter of every PBM_SETPOS so far.
     std::vector<int> Positions() const;
     // Runs hook after each message is recorded, on the window's thread.

@@ -19,6 +19,7 @@ using guitest::Window;
 constexpr char StopText[] = "Stop the NVM update?";
 constexpr char StoppedText[] = "The NVM update was stopped. The printer did not receive all of "
                                "the update data.\r\nRun Update again before using the printer.";
+constexpr char StoppingText[] = "Stopping: waiting for the printer...";
 // Sends that show the worker is retrying against a stalled printer.
 constexpr std::size_t StalledSends = 8;
 constexpr Millis TransferLimit{60000};
@@ -163,4 +164,29 @@ TEST_F(StopTest, EnterOnTheQuestionLetsTheTransferGoOn) {
     EXPECT_TRUE(AllEnabled(false));
     guitest::pressKey(main_, VK_ESCAPE);
     AnswerYesAndExpectTheStop(WaitForQuestion());
+}
+
+// A send that blocks in the library: once the operator has said Yes, the window says at once
+// that it is stopping and waits for the printer, while the call is still under way (the log
+// holds no send yet). A second Esc repeats that and does not ask again: the next box is the
+// stop message, when the call returns. Afterwards the status has gone.
+TEST_F(StopTest, StopPendingOnABlockedSendIsShown) {
+    Setup setup;
+    setup.scenario.printer(simctl::lpt(1)).rate(0).latency(30000);
+    setup.data = simctl::testData(3000);
+    Start(setup);
+    const Window status = Control(IDC_OPERATION_GROUP);
+    ClickUpdate();
+    guitest::waitFor("the busy state", [&] { return AllEnabled(false); });
+    guitest::pressKey(main_, VK_ESCAPE);
+    Press(WaitForQuestion(), IDYES);
+    guitest::waitFor("the stopping state", [&] { return status.text() == StoppingText; });
+    EXPECT_EQ(SendCount(), 0u) << "the blocked send had returned already";
+    guitest::pressKey(main_, VK_ESCAPE);
+    const Window box = WaitForBox(TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), StoppedText);
+    EXPECT_EQ(status.text(), StoppingText);
+    Press(box, IDOK);
+    WaitUntilIdle();
+    EXPECT_EQ(status.text(), "");
 }

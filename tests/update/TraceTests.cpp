@@ -83,7 +83,7 @@ TEST_F(TraceTest, StalledTransferStoppedByTheOperator) {
 TEST_F(TraceTest, MissingFileNamesTheSystemErrorAndThePath) {
     Setup setup = {InstantPrinter(), std::nullopt};
     RunUpdate(setup);
-    EXPECT_EQ(viewer_.waitForLine(App().id(), "CreateFileA"),
-              "Corvane: Update: CreateFileA failed, GetLastError 2, " +
+    EXPECT_EQ(viewer_.waitForLine(App().id(), "CreateFileW"),
+              "Corvane: Update: CreateFileW failed, GetLastError 2, " +
                   File("NV(01_01_06)_update.dcc"));
 }

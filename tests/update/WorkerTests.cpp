@@ -5,6 +5,7 @@
 
 #include "app/UpdaterApp.h"
 #include "fw/File.h"
+#include "fw/Text.h"
 #include "fw/WorkerThread.h"
 #include "ui/MainDialog.h"
 #include "update/UpdateWorker.h"
@@ -97,12 +98,19 @@ bool PumpUntilEnded(HANDLE thread, std::chrono::milliseconds limit) {
 // object whose progress bar is a recording window; the data file lies in the simulator folder.
 class WorkerTest : public ::testing::Test {
 protected:
+    // A test path as the worker takes it.
+    static std::wstring Wide(const std::string& path) {
+        std::wstring wide;
+        EXPECT_TRUE(fw::WideFromAnsi(path, wide, "test"));
+        return wide;
+    }
+
     // The application after the simulator's variables; the dialog's bar is the recorder.
     void SetUp() override {
         app_ = std::make_unique<UpdaterApp>();
         dialog_.m_progress.Attach(bar_.Handle());
         dialog_.m_portId = lpt(1);
-        dialog_.m_updateFilePath = dataPath_;
+        dialog_.m_updateFilePath = Wide(dataPath_);
         dialog_.m_cancelRequested.store(0);
     }
 
@@ -126,7 +134,7 @@ protected:
     // True when nothing holds the data file open any more.
     bool DataFileReleased() const {
         fw::File file;
-        return file.OpenReadExclusive(dataPath_.c_str());
+        return file.OpenReadExclusive(Wide(dataPath_));
     }
 
     unittest::SimFolder sim_;
@@ -239,8 +247,8 @@ TEST_F(WorkerTest, PortThatDoesNotOpenEndsTheRunWithItsResult) {
     EXPECT_EQ(CountOf(sim_.Calls(), "SendByLvx"), 0);
 }
 
-// A missing data file and one that another handle holds open both end the run with -245,
-// before the bar is touched, with the port left open.
+// A missing data file ends the run as not found, one that another handle holds open as in use;
+// both before the bar is touched, with the port left open.
 TEST_F(WorkerTest, DataFileThatDoesNotOpenEndsWithFileNotFound) {
     sim_.Use(InstantPrinter());
     EXPECT_EQ(UpdateWorker(dialog_), UpdateFileNotFound);
@@ -248,7 +256,7 @@ TEST_F(WorkerTest, DataFileThatDoesNotOpenEndsWithFileNotFound) {
     const HANDLE held = ::CreateFileA(dataPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(UpdateWorker(dialog_), UpdateFileNotFound);
+    EXPECT_EQ(UpdateWorker(dialog_), UpdateFileInUse);
     ::CloseHandle(held);
     EXPECT_TRUE(bar_.Messages().empty());
     const auto calls = sim_.Calls();
@@ -302,31 +310,42 @@ TEST_F(WorkerTest, SentSizeAboveTheOfferEndsTheRun) {
     EXPECT_TRUE(DataFileReleased());
 }
 
-// Fault: the data file fails to read after two pieces (a pipe whose writer goes away). The run
-// ends as a failure of its own, never as success, after sending exactly what was read.
-TEST_F(WorkerTest, ReadErrorInTheMiddleEndsTheRunAsAFailure) {
-    sim_.Use(InstantPrinter());
-    const std::string pipeName =
-        "\\\\.\\pipe\\corvane-update-" + std::to_string(::GetCurrentProcessId());
-    const HANDLE server = ::CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND,
-                                             PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-    ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    const std::string data = simctl::testData(2000);
-    // Writes two pieces once the worker has connected, waits until they are read, then goes.
-    auto writer = std::async(std::launch::async, [&] {
-        ::ConnectNamedPipe(server, nullptr);
-        DWORD written = 0;
-        ::WriteFile(server, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-        ::FlushFileBuffers(server);
-        ::CloseHandle(server);
-    });
-    dialog_.m_updateFilePath = pipeName;
-    const int32_t result = UpdateWorker(dialog_);
-    ASSERT_EQ(writer.wait_for(std::chrono::seconds(20)), std::future_status::ready);
-    EXPECT_EQ(result, UpdateReadFailed);
-    EXPECT_EQ(Capture(), data);
-    EXPECT_EQ(bar_.Positions(), (std::vector<int>{0, 1, 2}));
-    EXPECT_FALSE(ClosedAtTheEnd(sim_.Calls()));
+// Fault: the data file fails to read, at once or after two pieces (a pipe whose writer goes
+// away). The run ends as a read failure of its own, never as success, after sending exactly
+// what was read.
+TEST_F(WorkerTest, ReadErrorEndsTheRunAsAFailure) {
+    for (const std::size_t written : {std::size_t{0}, std::size_t{2000}}) {
+        SCOPED_TRACE(std::to_string(written) + " bytes before the error");
+        sim_.Use(InstantPrinter());
+        bar_.Clear();
+        const std::string pipeName = "\\\\.\\pipe\\corvane-update-" +
+                                     std::to_string(::GetCurrentProcessId()) + "-" +
+                                     std::to_string(written);
+        const HANDLE server =
+            ::CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                               1, 4096, 4096, 0, nullptr);
+        ASSERT_NE(server, INVALID_HANDLE_VALUE);
+        const std::string data = simctl::testData(written);
+        // Writes once the worker has connected, waits until it is read, then goes.
+        auto writer = std::async(std::launch::async, [&] {
+            ::ConnectNamedPipe(server, nullptr);
+            DWORD sent = 0;
+            if (!data.empty()) {
+                ::WriteFile(server, data.data(), static_cast<DWORD>(data.size()), &sent, nullptr);
+            }
+            ::FlushFileBuffers(server);
+            ::CloseHandle(server);
+        });
+        dialog_.m_updateFilePath = Wide(pipeName);
+        const int32_t result = UpdateWorker(dialog_);
+        ASSERT_EQ(writer.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+        EXPECT_EQ(result, UpdateReadFailed);
+        EXPECT_EQ(Capture(), data);
+        if (written > 0) {
+            EXPECT_EQ(bar_.Positions(), (std::vector<int>{0, 1, 2}));
+        }
+        EXPECT_FALSE(ClosedAtTheEnd(sim_.Calls()));
+    }
 }
 
 // Fault: from 32,768,000 bytes the thousands no longer fit a signed 16-bit value. The range is
