@@ -51,6 +51,7 @@ if [ -f "$ROOT/tests/host/CMakeLists.txt" ]; then
     stage_done "the host-side tests"
 fi
 "$ROOT/scripts/fuzz.sh" || status=1; stage_done "the fuzzers"
+"$ROOT/scripts/static-checks.sh" || status=1; stage_done "static analysis"
 
 log "done in $(($(date +%s) - CORVANE_START)) s"
 exit $status
