@@ -58,7 +58,7 @@ for entry in "${TARGETS[@]}"; do
     if [ "$rc" -ne 0 ]; then
         failed=$((failed + 1))
         grep -E 'rule broken|ERROR:|SUMMARY:|runtime error' "$logfile" | head -20 >&2 || true
-        log "FINDING in $target (log $logfile): $(ls "$findings" | tr '\n' ' ')"
+        log "FINDING in $target (log $logfile): $(find "$findings" -type f -printf '%f ')"
         log "reproduce: $BUILD/fuzz_$target $findings/<file>; once mended, copy the file into tests/host/regressions/$target/"
     fi
 done

@@ -12,6 +12,7 @@ install_packages
 FOLDERS=(app fw portlib ports diag update ui sim)
 # The system's headers are not analysed: the Win32 types and calls come from cppcheck's own
 # description of the Windows API. The defines are the build's.
+# shellcheck disable=SC2054 # the commas belong to the option
 OPTIONS=(--enable=warning,style,performance,portability,information --inline-suppr
     --library=windows --std=c++17 --language=c++ -I "$ROOT"
     -D_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601
