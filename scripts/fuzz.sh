@@ -24,6 +24,7 @@ TARGETS=(
 MIN_TOTAL=1000000
 
 BUILD=$OUT/fuzz
+mkdir -p "$BUILD"
 CXX=clang++ cmake -S "$ROOT/tests/host" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_FUZZ=ON \
     >"$OUT/configure-fuzz.log" || { cat "$OUT/configure-fuzz.log"; exit 1; }
 cmake --build "$BUILD" -j2 >"$OUT/build-fuzz.log" 2>&1 || { tail -40 "$OUT/build-fuzz.log"; exit 1; }
