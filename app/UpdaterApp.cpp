@@ -28,6 +28,7 @@ UpdaterApp& UpdaterApp::Running() {
 // tool from starting.
 bool UpdaterApp::StartUp() {
     if (!EnableControlLook()) {
+        // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
         fw::FailureTrace("Start-up", "InitCommonControlsEx");
     }
     const PortResult timeOuts = portLibrary_.SetPortTimeOut(StartTimeOuts);

@@ -30,8 +30,10 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
                                                   unsigned stackSize, DWORD flags) {
     // Everything that can fail comes before the thread exists.
     std::unique_ptr<WorkerThread> thread(new (std::nothrow) WorkerThread(nullptr));
+    // cppcheck-suppress unreadVariable ; read below: cppcheck misses it after new (std::nothrow)
     auto launch = std::unique_ptr<Launch>(new (std::nothrow) Launch{body, argument});
     if (!thread || !launch) {
+        // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
         FailureTrace("Worker thread", "new");
         return nullptr;
     }

@@ -27,10 +27,11 @@ enum class PortListRead {
     Fetched,
 };
 
-// The spooler unless a test chose a stand-in.
+// The spooler unless a test chose a stand-in. Both sides of the choice are one type: a reference
+// to either, never a copy.
 PortEnumerator& SourceOf(PortEnumerator* chosen) {
     static SpoolerPorts spooler;
-    return chosen != nullptr ? *chosen : spooler;
+    return chosen != nullptr ? *chosen : static_cast<PortEnumerator&>(spooler);
 }
 
 // The spooler's two steps: ask the size, then fetch into a block of that size. Only

@@ -50,6 +50,8 @@ if [ -f "$ROOT/tests/host/CMakeLists.txt" ]; then
     ctest --test-dir "$OUT/host" --output-on-failure --timeout 600 || status=1
     stage_done "the host-side tests"
 fi
+"$ROOT/scripts/fuzz.sh" || status=1; stage_done "the fuzzers"
+"$ROOT/scripts/static-checks.sh" || status=1; stage_done "static analysis"
 
 log "done in $(($(date +%s) - CORVANE_START)) s"
 exit $status

@@ -86,6 +86,7 @@ static_assert(std::is_same_v<decltype(&SetReceiveTypeByLvx), lvx::SetReceiveType
 
 // Logs load and unload; lpReserved is non-null when the process is ending. C linkage, or the
 // CRT's do-nothing DllMain would be linked instead.
+// cppcheck-suppress constParameter ; the loader's prototype, which the CRT declares
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);

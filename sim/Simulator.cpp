@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace lvxsim {
 
@@ -302,9 +303,9 @@ void Simulator::reloadScenario() {
             scenario_ = Scenario::parse(text, problems);
             notes_.push_back("scenario " + text::quote(path) + " loaded, " +
                              std::to_string(scenario_.printerCount()) + " printer(s)");
-            for (const std::string& problem : problems) {
-                notes_.push_back("scenario problem: " + problem);
-            }
+            std::transform(
+                problems.begin(), problems.end(), std::back_inserter(notes_),
+                [](const std::string& problem) { return "scenario problem: " + problem; });
         } else {
             scenario_ = Scenario::defaults();
             notes_.push_back("no scenario at " + text::quote(path) + ", default printer on LPT1");
