@@ -8,6 +8,8 @@
 #include "update/ShutdownBlock.h"
 #include "update/UpdateWorker.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -99,12 +101,9 @@ constexpr ResultBox ResultBoxes[] = {
 constexpr ResultBox FailureBox = {0, IDS_COMM_ERROR, BoxCaption::SystemDefault, MB_ICONERROR};
 
 void ReportResult(MainDialog& dialog, int32_t result) {
-    ResultBox box = FailureBox;
-    for (const ResultBox& each : ResultBoxes) {
-        if (each.result == result) {
-            box = each;
-        }
-    }
+    const auto found = std::find_if(std::begin(ResultBoxes), std::end(ResultBoxes),
+                                    [&](const ResultBox& each) { return each.result == result; });
+    const ResultBox& box = found != std::end(ResultBoxes) ? *found : FailureBox;
     std::string caption;
     if (box.caption == BoxCaption::Completion) {
         caption = fw::LoadResString(IDS_COMPLETION);
