@@ -7,21 +7,34 @@
 
 namespace guitest {
 
-// Works across processes under Wine; the thread is the window's own.
-Window focusedWindow(const Window& window) {
+namespace {
+
+// What GetGUIThreadInfo says of the thread of window; works across processes under Wine.
+GUITHREADINFO threadInfo(const Window& window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(window.threadId(), &info)) {
         throw std::runtime_error("GetGUIThreadInfo failed (error " +
                                  std::to_string(GetLastError()) + ")");
     }
-    return Window(info.hwndFocus);
+    return info;
 }
 
-// The click lands on the centre of the closed box, which opens a drop-down list.
+} // namespace
+
+Window focusedWindow(const Window& window) {
+    return Window(threadInfo(window).hwndFocus);
+}
+
+// The click lands on the centre of the closed box, which opens a drop-down list. The box drops
+// at the press and holds the mouse until the release, which hands the mouse to the list: only
+// then is the click over. Closed before that, the list would take the mouse back while hidden
+// and swallow the next click anywhere.
 void dropDownByClick(const Window& combo) {
     clickCentre(combo);
-    waitFor("combo box list to drop down after a click", [&] { return combo.comboDroppedDown(); });
+    waitFor("combo box list to drop down after a whole click", [&] {
+        return combo.comboDroppedDown() && threadInfo(combo).hwndCapture != combo.handle();
+    });
 }
 
 // Sent: the box has opened (and notified its parent) when the call returns.
@@ -30,10 +43,11 @@ void dropDownByMessage(const Window& combo) {
     waitFor("combo box list to drop down", [&] { return combo.comboDroppedDown(); });
 }
 
-// CB_SHOWDROPDOWN FALSE closes without a selection change.
+// CB_SHOWDROPDOWN FALSE closes without a selection change; the list lets go of the mouse.
 void closeDropDown(const Window& combo) {
     combo.send(CB_SHOWDROPDOWN, FALSE);
-    waitFor("combo box list to close", [&] { return !combo.comboDroppedDown(); });
+    waitFor("combo box list to close",
+            [&] { return !combo.comboDroppedDown() && threadInfo(combo).hwndCapture == nullptr; });
 }
 
 // Keys go to the focused box, which moves the open list's selection; Enter takes it.
