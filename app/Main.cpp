@@ -8,6 +8,7 @@
 UpdaterApp theApp;
 
 // Hands the process to the application object.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return UpdaterApp::Running().Run(instance);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    UpdaterApp::Running().StartUp();
+    return 0;
 }

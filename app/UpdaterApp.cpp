@@ -2,6 +2,7 @@
 
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
+#include "portlib/Operations.h"
 #include "ui/MainDialog.h"
 
 namespace {
@@ -11,10 +12,13 @@ constexpr PortTimeOuts StartTimeOuts = {0xFFFFFFFF, 0xFFFFFFFF, 2000, 0xFFFFFFFF
 // Receive type, set once with the time-outs.
 constexpr uint32_t StartReceiveType = 3;
 
+// The name that begins every failure trace.
+constexpr char ProgramName[] = "Corvane";
+
 } // namespace
 
 // Members are built in order: the port library last, and it may end the process.
-UpdaterApp::UpdaterApp() = default;
+UpdaterApp::UpdaterApp() : fw::Application(ProgramName) {}
 
 // Members go in reverse order: the port library first.
 UpdaterApp::~UpdaterApp() = default;
@@ -26,22 +30,21 @@ UpdaterApp& UpdaterApp::Running() {
 
 // The results of the set-up calls do not matter: a missing entry point must not stop the
 // tool from starting.
-bool UpdaterApp::StartUp() {
+void UpdaterApp::StartUp() {
     if (!EnableControlLook()) {
         // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
-        fw::FailureTrace("Start-up", "InitCommonControlsEx");
+        fw::FailureTrace(op::StartUp, "InitCommonControlsEx");
     }
     const PortResult timeOuts = portLibrary_.SetPortTimeOut(StartTimeOuts);
     if (timeOuts != PortOk) {
-        fw::FailureTrace("Start-up", lvx::SetPortTimeOutName).PortResult(timeOuts);
+        fw::FailureTrace(op::StartUp, lvx::SetPortTimeOutName).PortResult(timeOuts);
     }
     const PortResult receiveType = portLibrary_.SetReceiveType(StartReceiveType);
     if (receiveType != PortOk) {
-        fw::FailureTrace("Start-up", lvx::SetReceiveTypeName).PortResult(receiveType);
+        fw::FailureTrace(op::StartUp, lvx::SetReceiveTypeName).PortResult(receiveType);
     }
     MainDialog dialog(nullptr);
     SetMainWindow(&dialog);
     dialog.DoModal();
     SetMainWindow(nullptr);
-    return false;
 }

@@ -15,8 +15,8 @@ public:
     // The running application object.
     static UpdaterApp& Running();
 
-    // Sets up the port library once, then runs the main window; always false.
-    bool StartUp() override;
+    // Sets up the port library once, then runs the main window.
+    void StartUp() override;
 
     // The diagnostic commands.
     DiagCommands& Diag() { return diagCommands_; }

@@ -20,7 +20,7 @@
 #include "fw/Text.h"
 #include "portlib/LorvexApi.h"
 #include "res/resource.h"
-#include "ui/MainDialog.h"
+#include "update/UpdateJob.h"
 #include "update/UpdateWorker.h"
 
 #include <windows.h>
@@ -146,15 +146,14 @@ double DirectLoopSeconds(const guitest::TestFolder& folder) {
 // Seconds of the tool's worker over the data file in this process, its bar messages going
 // nowhere. The application loads the build's own library.
 double WorkerAloneSeconds(const guitest::TestFolder& folder) {
-    const UpdaterApp app;
-    MainDialog dialog(nullptr);
-    dialog.m_portId = simctl::lpt(1);
-    if (!fw::WideFromAnsi(folder.file(DataFileName), dialog.m_updateFilePath, "bench")) {
+    UpdaterApp app;
+    UpdateJob job;
+    job.m_portId = simctl::lpt(1);
+    if (!fw::WideFromAnsi(folder.file(DataFileName), job.m_updateFilePath, "bench")) {
         throw std::runtime_error("the data file's path does not convert");
     }
-    dialog.m_cancelRequested.store(0);
     const auto start = Clock::now();
-    if (UpdateWorker(dialog) != 1) {
+    if (UpdateWorker(job, app.Ports()) != 1) {
         throw std::runtime_error("the worker alone failed");
     }
     return Seconds(start, Clock::now());

@@ -10,7 +10,7 @@ Application* current = nullptr;
 } // namespace
 
 // Registers the object as the process's application.
-Application::Application() : instance_(::GetModuleHandleA(nullptr)) {
+Application::Application(const char* name) : name_(name) {
     current = this;
 }
 
@@ -24,20 +24,6 @@ Application::~Application() {
 // The registered application object.
 Application* Application::Current() {
     return current;
-}
-
-// Runs StartUp, then a plain message loop only if StartUp asks for one.
-int Application::Run(HINSTANCE instance) {
-    instance_ = instance;
-    if (!StartUp()) {
-        return 0;
-    }
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    return static_cast<int>(msg.wParam);
 }
 
 // Registers the common control classes the dialogs use.

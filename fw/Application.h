@@ -9,7 +9,8 @@ class Dialog;
 
 class Application {
 public:
-    Application();
+    // name begins every failure trace of the process.
+    explicit Application(const char* name);
     virtual ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -17,14 +18,11 @@ public:
     // The application object of the process; null before it is built and after it is gone.
     static Application* Current();
 
-    // Called once by Run after the framework's own set-up; true asks for a message loop.
-    virtual bool StartUp() { return true; }
+    // The program's whole run, called once by the entry point; the application ends with it.
+    virtual void StartUp() = 0;
 
-    // The entry point's whole work: set-up, StartUp, and a message loop if asked for.
-    int Run(HINSTANCE instance);
-
-    // The program's module, for its resources.
-    HINSTANCE Instance() const { return instance_; }
+    // The program's name, as the traces give it.
+    const char* Name() const { return name_; }
 
     // Makes dialog the main window, the owner of dialogs run without a parent.
     void SetMainWindow(Dialog* dialog) { mainWindow_ = dialog; }
@@ -35,7 +33,7 @@ public:
     static bool EnableControlLook();
 
 private:
-    HINSTANCE instance_ = nullptr;
+    const char* name_;
     Dialog* mainWindow_ = nullptr;
 };
 

@@ -1,19 +1,16 @@
-// Thin wrapper over a combo box window: holds the handle, does not own it.
+// Thin wrapper over a combo box window.
 #pragma once
+
+#include "fw/ControlWindow.h"
 
 #include <windows.h>
 
-#include <cassert>
 #include <string>
 
 namespace fw {
 
-class ComboBox {
+class ComboBox : public ControlWindow {
 public:
-    // Binds the wrapper to a combo box window.
-    void Attach(HWND hwnd) { hwnd_ = hwnd; }
-    // The combo box window.
-    HWND Handle() const { return hwnd_; }
     // Index of the selected item, CB_ERR when none.
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL, 0, 0)); }
     // Selects item index; -1 clears the selection.
@@ -41,15 +38,6 @@ public:
         text.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
         return text;
     }
-
-private:
-    // As a window wrapper must, it checks that the window is still there (debug builds).
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
-        assert(::IsWindow(hwnd_));
-        return ::SendMessageA(hwnd_, message, wParam, lParam);
-    }
-
-    HWND hwnd_ = nullptr;
 };
 
 } // namespace fw

@@ -2,7 +2,8 @@
 
 #include "fw/Application.h"
 #include "fw/Trace.h"
-#include "res/resource.h"
+#include "fw/Module.h"
+#include "fw/ResourceTypes.h"
 
 #include <cassert>
 #include <cstring>
@@ -67,8 +68,7 @@ INT_PTR Dialog::DoModal() {
         owner = app->MainWindow()->Handle();
     }
     assert(owner == nullptr || ::IsWindow(owner));
-    const HINSTANCE instance = app != nullptr ? app->Instance() : ::GetModuleHandleA(nullptr);
-    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId_), owner,
+    const INT_PTR result = ::DialogBoxParamA(ProgramModule(), MAKEINTRESOURCEA(templateId_), owner,
                                              DialogProc, reinterpret_cast<LPARAM>(this));
     // The owner was checked above, so a failed run gives -1 (0 only for an invalid owner).
     if (result == -1) {
@@ -126,7 +126,7 @@ bool Dialog::ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 // Walks the records (control id, message, length, data) up to the terminating zero id,
 // never past the end of the resource.
 void Dialog::ApplyDialogInit() {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const HINSTANCE instance = ProgramModule();
     const HRSRC found =
         ::FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(RT_DLGINIT_TYPE));
     if (found == nullptr) {

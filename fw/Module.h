@@ -7,6 +7,11 @@
 
 namespace fw {
 
+// The program's own module, whose resources the program uses.
+inline HMODULE ProgramModule() {
+    return ::GetModuleHandleA(nullptr);
+}
+
 class Module {
 public:
     Module() = default;

@@ -1,19 +1,15 @@
-// Thin wrapper over a progress bar window: holds the handle, does not own it.
+// Thin wrapper over a progress bar window.
 #pragma once
+
+#include "fw/ControlWindow.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cassert>
-
 namespace fw {
 
-class ProgressBar {
+class ProgressBar : public ControlWindow {
 public:
-    // Binds the wrapper to a progress bar window.
-    void Attach(HWND hwnd) { hwnd_ = hwnd; }
-    // The progress bar window.
-    HWND Handle() const { return hwnd_; }
     // Sets a 16-bit range (PBM_SETRANGE).
     void SetRange(WORD low, WORD high) { Send(PBM_SETRANGE, 0, MAKELPARAM(low, high)); }
     // Sets a 32-bit range (PBM_SETRANGE32).
@@ -24,17 +20,6 @@ public:
     void SetStep(int step) { Send(PBM_SETSTEP, static_cast<WPARAM>(step), 0); }
     // Advances the bar by one step.
     void StepIt() { Send(PBM_STEPIT, 0, 0); }
-    // The current position.
-    int GetPos() const { return static_cast<int>(Send(PBM_GETPOS, 0, 0)); }
-
-private:
-    // As a window wrapper must, it checks that the window is still there (debug builds).
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
-        assert(::IsWindow(hwnd_));
-        return ::SendMessageA(hwnd_, message, wParam, lParam);
-    }
-
-    HWND hwnd_ = nullptr;
 };
 
 } // namespace fw

@@ -1,5 +1,6 @@
 #include "fw/Text.h"
 
+#include "fw/Module.h"
 #include "fw/Trace.h"
 
 #include <utility>
@@ -20,7 +21,7 @@ constexpr DWORD MaxPathUnits = 64 * 1024;
 // LoadStringA copies at most size - 1 bytes and cuts the rest silently (a zero size is not
 // allowed for the ANSI form), so a text that fills the buffer is read again into a larger one.
 std::string LoadResString(UINT id) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const HINSTANCE instance = ProgramModule();
     for (std::size_t size = FirstStringBuffer; size <= MaxStringBuffer; size *= 2) {
         std::string buffer(size, '\0');
         const int copied = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(size));

@@ -1,5 +1,7 @@
 #include "fw/Trace.h"
 
+#include "fw/Application.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -19,8 +21,12 @@ template <class Value> void Format(char (&text)[64], const char* format, Value v
 
 } // namespace
 
+// The program's name comes from its application object; a trace before that has none.
 FailureTrace::FailureTrace(std::string_view operation, std::string_view call) {
-    Append("Corvane: ");
+    if (const Application* app = Application::Current()) {
+        Append(app->Name());
+        Append(": ");
+    }
     Append(operation);
     Append(": ");
     Append(call);

@@ -12,7 +12,8 @@ namespace fw {
 
 class FailureTrace {
 public:
-    // Starts the line "Corvane: <operation>: <call> failed".
+    // Starts the line "<program>: <operation>: <call> failed"; the program is the application
+    // object's name, and there is none before it is built.
     FailureTrace(std::string_view operation, std::string_view call);
     // Hands the line to OutputDebugStringA: a trace is one statement, written when it ends.
     ~FailureTrace();

@@ -2,6 +2,7 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
 #include "portlib/LorvexApi.h"
 #include "res/resource.h"
 
@@ -34,17 +35,17 @@ PortLibrary::~PortLibrary() {
 bool PortLibrary::Load(const char* fileName) {
     if (!::SetDllDirectoryA("")) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Port library", "SetDllDirectoryA").LastError(error);
+        fw::FailureTrace(op::PortLibrary, "SetDllDirectoryA").LastError(error);
     }
     std::wstring folder;
     std::wstring name;
-    if (!fw::ProgramFolder(folder) || !fw::WideFromAnsi(fileName, name, "Port library")) {
+    if (!fw::ProgramFolder(folder) || !fw::WideFromAnsi(fileName, name, op::PortLibrary)) {
         return false;
     }
     const std::wstring path = folder + L"\\" + name;
     if (!module_.LoadFullPath(path)) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Port library", "LoadLibraryExW")
+        fw::FailureTrace(op::PortLibrary, "LoadLibraryExW")
             .LastError(error)
             .Note(fw::DisplayText(path));
         return false;

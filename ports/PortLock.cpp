@@ -1,6 +1,7 @@
 #include "ports/PortLock.h"
 
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
 
 #include <windows.h>
 
@@ -17,13 +18,13 @@ constexpr char PortLockName[] = "Global\\Corvane.PrinterPorts";
 PortLock::PortLock() : mutex_(::CreateMutexA(nullptr, FALSE, PortLockName)) {
     if (!mutex_) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Port lock", "CreateMutexA").LastError(error);
+        fw::FailureTrace(op::PortLock, "CreateMutexA").LastError(error);
         return;
     }
     const DWORD waited = ::WaitForSingleObject(mutex_.Get(), 0);
     held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     if (!held_) {
-        fw::FailureTrace("Port lock", "WaitForSingleObject")
+        fw::FailureTrace(op::PortLock, "WaitForSingleObject")
             .Result(static_cast<long long>(waited))
             .Note("held by another copy");
     }

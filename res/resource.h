@@ -18,8 +18,8 @@
 // System-menu command that opens the about box.
 #define IDM_ABOUTBOX 0x0010
 
-// Dialog-init resource type.
-#define RT_DLGINIT_TYPE 240
+// Dialog-init resource type (RT_DLGINIT_TYPE).
+#include "fw/ResourceTypes.h"
 
 // String table.
 #define IDS_ABOUTBOX 101

@@ -1,15 +1,31 @@
 #include "ui/MainDialog.h"
 
+#include "app/UpdaterApp.h"
+#include "diag/Verify.h"
 #include "fw/Application.h"
+#include "fw/Module.h"
+#include "fw/PaintScope.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
+#include "ports/PortList.h"
+#include "ports/PortLock.h"
 #include "res/resource.h"
 #include "ui/AboutDialog.h"
+#include "update/ShutdownBlock.h"
+#include "update/UpdateOperation.h"
 
 namespace {
 
 // The controls the busy state disables, in the order it disables them.
 constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
+
+// Escape for this window or one of its controls. With the focused control disabled no window
+// may have the focus, and keys then come to the active window as system keys.
+bool IsEscapeKey(HWND window, const MSG& msg) {
+    return (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
+           (msg.hwnd == window || ::IsChild(window, msg.hwnd));
+}
 
 // A control of dialog that the keyboard can reach: enabled, visible and a tab stop.
 bool TakesFocus(HWND dialog, HWND control) {
@@ -45,10 +61,10 @@ const fw::MessageEntry<MainDialog> MainDialog::MessageMap[] = {
 // The icon comes from the program's own resources.
 MainDialog::MainDialog(HWND parent)
     : fw::Dialog(IDD_MAIN, parent),
-      m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME))) {
+      m_icon(::LoadIconA(fw::ProgramModule(), MAKEINTRESOURCEA(IDI_MAINFRAME))) {
     if (m_icon == nullptr) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Main window", "LoadIconA").LastError(error);
+        fw::FailureTrace(op::MainWindow, "LoadIconA").LastError(error);
     }
 }
 
@@ -103,7 +119,7 @@ void MainDialog::ShowStopping() {
     if (!::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP,
                            fw::LoadResString(IDS_STOPPING).c_str())) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Update", "SetDlgItemTextA").LastError(error);
+        fw::FailureTrace(op::Update, "SetDlgItemTextA").LastError(error);
     }
 }
 
@@ -142,17 +158,15 @@ bool MainDialog::OnPaint(WPARAM, LPARAM, LRESULT& result) {
     if (!::IsIconic(Handle())) {
         return false;
     }
-    PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(Handle(), &paint);
-    ::SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const fw::PaintScope paint(Handle());
+    ::SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Dc()), 0);
     const int iconWidth = ::GetSystemMetrics(SM_CXICON);
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
     RECT client;
     ::GetClientRect(Handle(), &client);
     const int x = (client.right - client.left - iconWidth + 1) / 2;
     const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-    ::DrawIcon(dc, x, y, m_icon);
-    ::EndPaint(Handle(), &paint);
+    ::DrawIcon(paint.Dc(), x, y, m_icon);
     result = 0;
     return true;
 }
@@ -227,4 +241,115 @@ std::string MainDialog::Caption() const {
     char text[256] = {};
     const int length = ::GetWindowTextA(Handle(), text, sizeof text);
     return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+// Shown as the work decided: no caption means the system's own.
+void MainDialog::ShowBox(const fw::BoxContent& box) {
+    ShowMessage(box.text, box.caption.empty() ? nullptr : box.caption.c_str(), box.icon);
+}
+
+// The focus moves the dialog's way, so the default-button state follows it.
+bool MainDialog::RequirePortSelection() {
+    if (m_portCombo.GetCurSel() != CB_ERR) {
+        return true;
+    }
+    ShowMessage(fw::LoadResString(IDS_SELECT_PORT), nullptr, MB_ICONERROR);
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_portCombo.Handle()), TRUE);
+    return false;
+}
+
+// Nothing of the ports is touched when another copy holds them.
+bool MainDialog::RequirePortLock(const PortLock& lock) {
+    if (lock.Held()) {
+        return true;
+    }
+    ShowMessage(fw::LoadResString(IDS_PORTS_IN_USE), nullptr, MB_ICONERROR);
+    return false;
+}
+
+PortEnumerator& MainDialog::PortSource() {
+    return portEnumerator_ != nullptr ? *portEnumerator_ : spooler_;
+}
+
+// Talking to every candidate port takes a while.
+void MainDialog::OnPortListDropDown() {
+    fw::WaitCursor wait;
+    FillPortList();
+}
+
+// While another copy holds the ports (its transfer may be on one of them), the list shows the
+// names alone and no port is opened.
+void MainDialog::FillPortList() {
+    const PortLock lock;
+    ::FillPortList(m_portCombo, PortSource(), UpdaterApp::Running().Ports(), lock.Held());
+}
+
+PortId MainDialog::AutoDetectPort() {
+    return DetectPrinter(PortSource(), UpdaterApp::Running().Ports());
+}
+
+PortId MainDialog::GetSelectedPortId() {
+    return SelectedPort(m_portCombo, PortSource(), UpdaterApp::Running().Ports());
+}
+
+// Runs wholly on the window's thread and dispatches nothing until its box shows; the bar keeps
+// its position while the box is up, so it tells how far the sequence got. Keys and clicks given
+// meanwhile were meant for a window that could not answer: they must not answer the box. A quit
+// found among them waits for the box to be closed.
+void MainDialog::OnVerify() {
+    UpdateData(true);
+    if (!RequirePortSelection()) {
+        return;
+    }
+    VerifyResult result;
+    {
+        const PortLock lock;
+        if (!RequirePortLock(lock)) {
+            return;
+        }
+        UpdaterApp& app = UpdaterApp::Running();
+        result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), m_progress);
+    }
+    fw::HeldQuit quit;
+    fw::DiscardQueuedInput(quit);
+    ShowBox(VerifyResultBox(result));
+    m_progress.SetPos(0);
+    quit.Release();
+}
+
+// Returns only after the worker has ended and its result has been shown. The port lock covers
+// the detection and the transfer, never a box that waits for the operator; a quit that comes
+// meanwhile waits for the result box.
+void MainDialog::OnUpdate() {
+    UpdateData(true);
+    if (!RequirePortSelection()) {
+        return;
+    }
+    int32_t result = 0;
+    {
+        const PortLock lock;
+        if (!RequirePortLock(lock)) {
+            return;
+        }
+        m_portId = GetSelectedPortId();
+        m_updateFilePath = UpdateFilePath();
+        SetBusy(true);
+        const ShutdownBlock block(Handle(), fw::LoadResString(IDS_UPDATE_RUNNING));
+        transferRunning_ = true;
+        result = RunUpdate(*this, *this, heldQuit_);
+        transferRunning_ = false;
+    }
+    ShowBox(UpdateResultBox(result, Caption()));
+    SetBusy(false);
+    heldQuit_.Release();
+}
+
+// During a transfer Esc goes to OnCancel itself, ahead of the dialog's keys: the system's dialog
+// keys may drop it while Quit is disabled.
+bool MainDialog::PreTranslateMessage(MSG& msg) {
+    if (transferRunning_ && IsEscapeKey(Handle(), msg)) {
+        OnCancel();
+        return true;
+    }
+    return ::IsDialogMessageA(Handle(), &msg) != FALSE;
 }

@@ -2,18 +2,19 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
 
 // The reason is only shown; the window refuses WM_QUERYENDSESSION itself whether or not the
 // system took it.
 ShutdownBlock::ShutdownBlock(HWND window, const std::string& reason) : window_(window) {
     std::wstring wide;
-    if (!fw::WideFromAnsi(reason, wide, "Shutdown block")) {
+    if (!fw::WideFromAnsi(reason, wide, op::ShutdownBlock)) {
         return;
     }
     active_ = ::ShutdownBlockReasonCreate(window_, wide.c_str()) != FALSE;
     if (!active_) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Shutdown block", "ShutdownBlockReasonCreate").LastError(error);
+        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonCreate").LastError(error);
     }
 }
 
@@ -21,6 +22,6 @@ ShutdownBlock::ShutdownBlock(HWND window, const std::string& reason) : window_(w
 ShutdownBlock::~ShutdownBlock() {
     if (active_ && ::ShutdownBlockReasonDestroy(window_) == FALSE) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Shutdown block", "ShutdownBlockReasonDestroy").LastError(error);
+        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonDestroy").LastError(error);
     }
 }

@@ -1,6 +1,7 @@
 #include "update/SystemRequiredScope.h"
 
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
 
 #include <windows.h>
 
@@ -8,7 +9,7 @@
 SystemRequiredScope::SystemRequiredScope()
     : active_(::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED) != 0) {
     if (!active_) {
-        fw::FailureTrace("Update", "SetThreadExecutionState").Result(0);
+        fw::FailureTrace(op::Update, "SetThreadExecutionState").Result(0);
     }
 }
 

@@ -5,7 +5,8 @@
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "ui/MainDialog.h"
+#include "portlib/Operations.h"
+#include "portlib/PortOpen.h"
 #include "update/SystemRequiredScope.h"
 
 #include <climits>
@@ -16,8 +17,6 @@
 
 namespace {
 
-// What the traces name the run.
-constexpr char Operation[] = "Update";
 // Room for one piece.
 constexpr std::size_t BufferSize = 1024;
 
@@ -35,14 +34,14 @@ int Position(uint64_t bytes) {
 // Offers the first length bytes of buffer until the printer has taken them all; taken grows by
 // every byte it took. After a send that stopped part-way only the unsent tail is offered again,
 // moved to the buffer's start. PortOk, or the result that ends the run.
-int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint32_t length,
+int32_t SendPiece(const UpdateJob& job, PortLibrary& ports, uint8_t* buffer, uint32_t length,
                   uint64_t& taken) {
     // A stalled printer refuses attempt after attempt with no pause between them: one line
     // when the stall begins, not one per attempt.
     bool stalled = false;
     for (;;) {
-        if (dialog.m_cancelRequested.load() == 1) {
-            fw::FailureTrace(Operation, "transfer")
+        if (job.m_cancelRequested.load() == 1) {
+            fw::FailureTrace(op::Update, "transfer")
                 .Note("stopped by the operator")
                 .BytesSent(taken);
             return UpdateCancelled;
@@ -57,7 +56,7 @@ int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint3
         int16_t detail = 0;
         ports.GetIoErrorCode(&detail);
         if (result != PortIoError || detail != IoDetailSendIncomplete) {
-            fw::FailureTrace(Operation, lvx::SendName)
+            fw::FailureTrace(op::Update, lvx::SendName)
                 .PortResult(result)
                 .IoDetail(detail)
                 .BytesSent(taken);
@@ -65,7 +64,7 @@ int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint3
         }
         // More than offered would move bytes from outside the piece.
         if (sent > length) {
-            fw::FailureTrace(Operation, lvx::GetPreviousSentDataSizeName)
+            fw::FailureTrace(op::Update, lvx::GetPreviousSentDataSizeName)
                 .Result(sent)
                 .Note("more than the " + std::to_string(length) + " bytes offered")
                 .BytesSent(taken);
@@ -74,7 +73,7 @@ int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint3
         taken += sent;
         // A send that took part of the piece is the printer's flow control, not a failure.
         if (sent == 0 && !stalled) {
-            fw::FailureTrace(Operation, lvx::SendName)
+            fw::FailureTrace(op::Update, lvx::SendName)
                 .PortResult(result)
                 .IoDetail(detail)
                 .Note("took 0 of " + std::to_string(length))
@@ -90,27 +89,23 @@ int32_t SendPiece(MainDialog& dialog, PortLibrary& ports, uint8_t* buffer, uint3
 
 // The port is opened first and closed only after a whole run; after a failure it stays open
 // for the next Open to close. The system stays awake for the whole run.
-int32_t UpdateWorker(MainDialog& dialog) {
+int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports) {
     const SystemRequiredScope awake;
-    PortLibrary& ports = UpdaterApp::Running().Ports();
-    const PortResult opened = ports.Open(dialog.m_portId);
+    const PortResult opened = OpenPort(ports, job.m_portId, op::Update);
     if (opened != PortOk) {
-        fw::FailureTrace(Operation, lvx::PortOpenName)
-            .PortResult(opened)
-            .Note("port " + std::to_string(dialog.m_portId));
         return Widen(opened);
     }
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[BufferSize]());
     if (!buffer) {
-        fw::FailureTrace(Operation, "new").Note("transfer buffer");
+        fw::FailureTrace(op::Update, "new").Note("transfer buffer");
         return UpdateNoMemory;
     }
     fw::File file;
-    if (!file.OpenReadExclusive(dialog.m_updateFilePath)) {
+    if (!file.OpenReadExclusive(job.m_updateFilePath)) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace(Operation, "CreateFileW")
+        fw::FailureTrace(op::Update, "CreateFileW")
             .LastError(error)
-            .Note(fw::DisplayText(dialog.m_updateFilePath));
+            .Note(fw::DisplayText(job.m_updateFilePath));
         return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
                    ? UpdateFileInUse
                    : UpdateFileNotFound;
@@ -122,11 +117,11 @@ int32_t UpdateWorker(MainDialog& dialog) {
     const bool sized = file.Size(size);
     if (!sized) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace(Operation, "GetFileSizeEx").LastError(error);
+        fw::FailureTrace(op::Update, "GetFileSizeEx").LastError(error);
     }
     // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
     const int steps = Position(size);
-    fw::ProgressBar& bar = dialog.m_progress;
+    fw::ProgressBar& bar = job.m_progress;
     bar.SetRange32(0, steps);
     bar.SetPos(0);
     bar.SetStep(1);
@@ -135,18 +130,18 @@ int32_t UpdateWorker(MainDialog& dialog) {
         uint32_t length = 0;
         if (!file.Read(buffer.get(), UpdatePieceSize, &length)) {
             const DWORD error = ::GetLastError();
-            fw::FailureTrace(Operation, "ReadFile").LastError(error).BytesSent(taken);
+            fw::FailureTrace(op::Update, "ReadFile").LastError(error).BytesSent(taken);
             return UpdateReadFailed;
         }
         if (length == 0) {
             // Nothing to send leaves the old NVM in place: not a completed update.
             if (taken == 0) {
-                fw::FailureTrace(Operation, "ReadFile").Note("the data file is empty");
+                fw::FailureTrace(op::Update, "ReadFile").Note("the data file is empty");
                 return UpdateFileEmpty;
             }
             break;
         }
-        const int32_t sent = SendPiece(dialog, ports, buffer.get(), length, taken);
+        const int32_t sent = SendPiece(job, ports, buffer.get(), length, taken);
         if (sent != PortOk) {
             return sent;
         }
@@ -157,7 +152,7 @@ int32_t UpdateWorker(MainDialog& dialog) {
         bar.SetPos(Position(taken));
     }
     if (sized && taken != size) {
-        fw::FailureTrace(Operation, "transfer")
+        fw::FailureTrace(op::Update, "transfer")
             .Note("the data file changed: " + std::to_string(size) + " bytes at the start")
             .BytesSent(taken);
         return UpdateFileChanged;
@@ -170,6 +165,7 @@ int32_t UpdateWorker(MainDialog& dialog) {
 }
 
 // The thread's exit code carries the result's 32 bits.
-DWORD UpdateWorkerThread(void* dialog) {
-    return static_cast<DWORD>(UpdateWorker(*static_cast<MainDialog*>(dialog)));
+DWORD UpdateWorkerThread(void* job) {
+    return static_cast<DWORD>(
+        UpdateWorker(*static_cast<UpdateJob*>(job), UpdaterApp::Running().Ports()));
 }

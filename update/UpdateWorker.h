@@ -1,11 +1,12 @@
 // The worker thread's body: streams the update data file to the printer.
 #pragma once
 
-#include <cstdint>
+#include "portlib/PortLibrary.h"
+#include "update/UpdateJob.h"
 
 #include <windows.h>
 
-class MainDialog;
+#include <cstdint>
 
 // The worker's own outcomes, kept above the 16-bit range that a PortResult widened with its
 // sign can take (-32768 to 32767), so no library result can pass for one of them.
@@ -30,8 +31,12 @@ inline constexpr int32_t UpdateFileChanged = UpdateOutcomeBase + 8;
 // Bytes offered to the printer per piece; the bar counts in these.
 inline constexpr uint32_t UpdatePieceSize = 1000;
 
-// Sends the file dialog.m_updateFilePath to port dialog.m_portId; the result code.
-int32_t UpdateWorker(MainDialog& dialog);
+// No worker thread could be started; never a thread's exit code.
+inline constexpr int32_t UpdateNoThread = UpdateOutcomeBase + 0x100;
 
-// UpdateWorker as a fw::WorkerThread body; dialog is the MainDialog.
-DWORD UpdateWorkerThread(void* dialog);
+// Sends the file job.m_updateFilePath to port job.m_portId; the result code.
+int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports);
+
+// UpdateWorker as a fw::WorkerThread body, on the application's port library; job is an
+// UpdateJob* (not a pointer to an object that merely contains one).
+DWORD UpdateWorkerThread(void* job);

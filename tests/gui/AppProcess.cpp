@@ -124,8 +124,8 @@ AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& workingD
         throw std::runtime_error("cannot start " + narrowPath(exePath) + " (error " +
                                  std::to_string(error) + ")");
     }
-    process_ = UniqueHandle(info.hProcess);
-    thread_ = UniqueHandle(info.hThread);
+    process_ = fw::UniqueHandle(info.hProcess);
+    thread_ = fw::UniqueHandle(info.hThread);
     processId_ = info.dwProcessId;
     threadId_ = info.dwThreadId;
 }
@@ -139,7 +139,7 @@ AppProcess::~AppProcess() {
 
 // Zero-timeout wait on the process handle.
 bool AppProcess::running() const {
-    return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    return WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
 }
 
 // STILL_ACTIVE would be ambiguous, so the handle's state decides.
@@ -148,13 +148,13 @@ std::optional<DWORD> AppProcess::exitCode() const {
         return std::nullopt;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
+    GetExitCodeProcess(process_.Get(), &code);
     return code;
 }
 
 // One kernel wait with the limit; no polling needed for a process handle.
 DWORD AppProcess::waitForExit(Millis limit) const {
-    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
         throw WaitTimeout("exit of process " + std::to_string(processId_), limit);
     }
     return *exitCode();
@@ -162,8 +162,8 @@ DWORD AppProcess::waitForExit(Millis limit) const {
 
 // Bounded wait: a process that will not die is reported, not waited on forever.
 void AppProcess::kill() {
-    TerminateProcess(process_.get(), KilledExitCode);
-    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(DefaultTimeout.count())) !=
+    TerminateProcess(process_.Get(), KilledExitCode);
+    if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(DefaultTimeout.count())) !=
         WAIT_OBJECT_0) {
         throw WaitTimeout("process " + std::to_string(processId_) + " to die after kill",
                           DefaultTimeout);

@@ -2,7 +2,7 @@
 // killed if a test leaves it running.
 #pragma once
 
-#include "UniqueHandle.h"
+#include "fw/UniqueHandle.h"
 #include "Wait.h"
 #include "Window.h"
 
@@ -58,8 +58,8 @@ public:
     void waitForWindowGone(const Window& window, Millis limit = DefaultTimeout) const;
 
 private:
-    UniqueHandle process_;
-    UniqueHandle thread_;
+    fw::UniqueHandle process_;
+    fw::UniqueHandle thread_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "Product.h"
 
 #include <cctype>
+#include <utility>
 #include <stdexcept>
 
 // Parameterised names carry '/', which a folder name cannot.
@@ -65,4 +66,91 @@ guitest::Window AppTest::control(int id) const {
 // By caption: any other dialog appearing instead is a failure.
 guitest::Window AppTest::waitForAbout() const {
     return app().waitForWindow(product::DialogClass, product::AboutCaption);
+}
+
+// Rate 0: the printer takes every byte at once.
+simctl::Scenario AppTest::instantPrinter() {
+    simctl::Scenario scenario;
+    scenario.printer(simctl::lpt(1)).rate(0);
+    return scenario;
+}
+
+// The library is copied under the name the program loads.
+void AppTest::start(const Setup& setup) {
+    guitest::DriverOptions options;
+    options.companions.clear();
+    options.files.emplace_back(simctl::ScenarioFileName, setup.scenario.text());
+    if (setup.data) {
+        options.files.emplace_back(simctl::SampleImageName, *setup.data);
+    }
+    prepare(std::move(options))
+        .folder()
+        .copyIn(guitest::Driver::binaryFolder() + "\\" + setup.library, "Lorvex.dll");
+    launchPrepared();
+    main_ = app().waitForWindow(product::DialogClass, product::MainCaption);
+}
+
+// Read afresh each time.
+std::vector<simctl::LogRecord> AppTest::calls() const {
+    return simctl::callsOf(simctl::readLog(simFiles_.log));
+}
+
+// Counted from the log.
+std::size_t AppTest::sendCount() const {
+    std::size_t count = 0;
+    for (const simctl::LogRecord& call : calls()) {
+        count += call.name == "SendByLvx" ? 1 : 0;
+    }
+    return count;
+}
+
+// Read afresh each time.
+std::string AppTest::capture() const {
+    return simctl::readFile(simFiles_.capture);
+}
+
+// Posted, so the test goes on while the program works.
+void AppTest::clickUpdate() const {
+    control(IDC_UPDATE).clickByMessage();
+}
+
+// Any dialog of the program but the main window.
+guitest::Window AppTest::waitForBox(guitest::Millis limit) const {
+    return app().waitForDialog(main_, limit);
+}
+
+// Posted like a click; hidden counts as gone.
+void AppTest::press(const guitest::Window& box, int buttonId) const {
+    guitest::pressButton(box, buttonId);
+    app().waitForWindowGone(box);
+}
+
+// All four must agree.
+bool AppTest::allEnabled(bool enabled) const {
+    for (const int id : product::BusyControls) {
+        if (control(id).enabled() != enabled) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The state is left right after the box goes.
+void AppTest::waitUntilIdle() const {
+    guitest::waitFor("the busy state to end", [&] { return allEnabled(true); });
+}
+
+// The log grows as the printer is offered data.
+void AppTest::waitForSends(std::size_t count, guitest::Millis limit) const {
+    guitest::waitFor(
+        std::to_string(count) + " sends", [&] { return sendCount() >= count; }, limit);
+}
+
+// The last call after the last open.
+bool AppTest::portClosedAtTheEnd() const {
+    std::string last;
+    for (const simctl::LogRecord& call : calls()) {
+        last = call.name == "PortOpenByLvx" ? std::string() : call.name;
+    }
+    return last == "PortCloseByLvx";
 }

@@ -1,5 +1,6 @@
-// Fixture for tests of the running program: a driver per test, the simulated library's files
-// kept in the test's folder, the main window found.
+// Fixture for tests of the real program in a prepared folder: a driver per test, the simulated
+// library's files kept in the test's folder, the main window found, and what the simulated
+// printer saw.
 #pragma once
 
 #include "Driver.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class AppTest : public ::testing::Test {
 protected:
@@ -33,6 +36,41 @@ protected:
     guitest::Window control(int id) const;
     // Waits for the about box to open over the main window and returns it.
     guitest::Window waitForAbout() const;
+
+    // What goes into the program's folder for start().
+    struct Setup {
+        simctl::Scenario scenario;
+        // The data file's contents; none leaves the file out.
+        std::optional<std::string> data;
+        // The built library that becomes Lorvex.dll.
+        std::string library = "Lorvex.dll";
+    };
+    // A scenario with one printer on LPT1 (which "Auto selection" finds) and no delays.
+    static simctl::Scenario instantPrinter();
+    // Fills the folder as setup says, starts the program and waits for its main window.
+    void start(const Setup& setup);
+    // Full path of a file in the program's folder.
+    std::string file(const std::string& name) const { return driver().folder().file(name); }
+    // The library calls logged so far.
+    std::vector<simctl::LogRecord> calls() const;
+    // Number of SendByLvx calls logged so far.
+    std::size_t sendCount() const;
+    // What the printer took.
+    std::string capture() const;
+    // Posts a click to Update.
+    void clickUpdate() const;
+    // Waits for a box over the main window, for at most limit.
+    guitest::Window waitForBox(guitest::Millis limit = guitest::DefaultTimeout) const;
+    // Presses a button of a box and waits until the box has gone.
+    void press(const guitest::Window& box, int buttonId) const;
+    // True when the port list and the three buttons all have that state.
+    bool allEnabled(bool enabled) const;
+    // Waits until the busy state has been left.
+    void waitUntilIdle() const;
+    // Waits until the printer has been offered at least count sends.
+    void waitForSends(std::size_t count, guitest::Millis limit = guitest::DefaultTimeout) const;
+    // True when the port was closed after the last open.
+    bool portClosedAtTheEnd() const;
 
     guitest::Window main_;
 

@@ -40,34 +40,34 @@ private:
 } // namespace
 
 DebugViewer::DebugViewer() {
-    mapping_ = UniqueHandle(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                 BlockSize, "DBWIN_BUFFER"));
+    mapping_ = fw::UniqueHandle(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                                     0, BlockSize, "DBWIN_BUFFER"));
     if (!mapping_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         throw std::runtime_error("the block DBWIN_BUFFER is taken or cannot be made");
     }
-    block_.reset(static_cast<const BYTE*>(::MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0)));
-    bufferReady_ = UniqueHandle(NewEvent("DBWIN_BUFFER_READY"));
-    dataReady_ = UniqueHandle(NewEvent("DBWIN_DATA_READY"));
-    stop_ = UniqueHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    block_.reset(static_cast<const BYTE*>(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0)));
+    bufferReady_ = fw::UniqueHandle(NewEvent("DBWIN_BUFFER_READY"));
+    dataReady_ = fw::UniqueHandle(NewEvent("DBWIN_DATA_READY"));
+    stop_ = fw::UniqueHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!block_ || !stop_) {
         throw std::runtime_error("cannot set up the debug viewer");
     }
     ::InitializeCriticalSection(&lock_);
-    thread_ = UniqueHandle(::CreateThread(nullptr, 0, &Reader, this, 0, nullptr));
+    thread_ = fw::UniqueHandle(::CreateThread(nullptr, 0, &Reader, this, 0, nullptr));
     // The first writer may go ahead.
-    ::SetEvent(bufferReady_.get());
+    ::SetEvent(bufferReady_.Get());
 }
 
 DebugViewer::~DebugViewer() {
-    ::SetEvent(stop_.get());
-    ::WaitForSingleObject(thread_.get(), INFINITE);
+    ::SetEvent(stop_.Get());
+    ::WaitForSingleObject(thread_.Get(), INFINITE);
     ::DeleteCriticalSection(&lock_);
 }
 
 // Each text is taken within the block even when its writer left no NUL.
 DWORD WINAPI DebugViewer::Reader(void* self) {
     auto& viewer = *static_cast<DebugViewer*>(self);
-    const HANDLE events[] = {viewer.stop_.get(), viewer.dataReady_.get()};
+    const HANDLE events[] = {viewer.stop_.Get(), viewer.dataReady_.Get()};
     while (::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
         DebugLine line{};
         std::memcpy(&line.processId, viewer.block_.get(), sizeof line.processId);
@@ -80,7 +80,7 @@ DWORD WINAPI DebugViewer::Reader(void* self) {
             const Hold hold(viewer.lock_);
             viewer.lines_.push_back(std::move(line));
         }
-        ::SetEvent(viewer.bufferReady_.get());
+        ::SetEvent(viewer.bufferReady_.Get());
     }
     return 0;
 }

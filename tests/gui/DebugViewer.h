@@ -3,7 +3,7 @@
 // at a time per session; lines written before it exists are not seen.
 #pragma once
 
-#include "UniqueHandle.h"
+#include "fw/UniqueHandle.h"
 #include "Wait.h"
 
 #include <windows.h>
@@ -45,12 +45,12 @@ private:
         void operator()(const BYTE* view) const { ::UnmapViewOfFile(view); }
     };
 
-    UniqueHandle mapping_;
+    fw::UniqueHandle mapping_;
     std::unique_ptr<const BYTE, ViewRelease> block_;
-    UniqueHandle bufferReady_;
-    UniqueHandle dataReady_;
-    UniqueHandle stop_;
-    UniqueHandle thread_;
+    fw::UniqueHandle bufferReady_;
+    fw::UniqueHandle dataReady_;
+    fw::UniqueHandle stop_;
+    fw::UniqueHandle thread_;
     mutable CRITICAL_SECTION lock_;
     std::vector<DebugLine> lines_;
 };

@@ -1,6 +1,8 @@
 // What a user of the program sees: captions, texts and control ids the GUI tests expect.
 #pragma once
 
+#include "Wait.h"
+
 #include "res/resource.h"
 
 namespace product {
@@ -17,6 +19,11 @@ inline constexpr char NoLibraryText[] = "Cannot found DLL files.\nThis program i
 // Caption the system gives a message box that names none.
 inline constexpr char DefaultBoxCaption[] = "Error";
 inline constexpr char DialogClass[] = "#32770";
+inline constexpr char CommError[] = "Communication error!";
+// The controls the busy state disables.
+inline constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
+// Longest a test waits for a transfer or a Verify to end.
+inline constexpr guitest::Millis TransferLimit{60000};
 inline constexpr char MenuClass[] = "#32768";
 
 } // namespace product

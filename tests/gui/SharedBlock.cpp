@@ -9,7 +9,7 @@ SharedBlock::SharedBlock(const std::string& name, bool create)
                       : OpenFileMappingA(FILE_MAP_WRITE | FILE_MAP_READ, FALSE, name.c_str())) {
     if (mapping_) {
         block_ = static_cast<probe::Block*>(MapViewOfFile(
-            mapping_.get(), FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, sizeof(probe::Block)));
+            mapping_.Get(), FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, sizeof(probe::Block)));
     }
 }
 

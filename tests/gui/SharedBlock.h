@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ProbeProtocol.h"
-#include "UniqueHandle.h"
+#include "fw/UniqueHandle.h"
 
 #include <string>
 
@@ -23,7 +23,7 @@ public:
     probe::Block& block() const { return *block_; }
 
 private:
-    UniqueHandle mapping_;
+    fw::UniqueHandle mapping_;
     probe::Block* block_ = nullptr;
 };
 

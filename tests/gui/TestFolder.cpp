@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "UniqueHandle.h"
+#include "fw/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -93,8 +93,8 @@ void TestFolder::copyIn(const std::string& source, const std::string& name) cons
 
 // Binary write, so scenario and data files reach the program byte for byte.
 void TestFolder::writeFile(const std::string& name, const std::string& contents) const {
-    UniqueHandle handle(CreateFileA(file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    fw::UniqueHandle handle(CreateFileA(file(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) {
         throw std::runtime_error("cannot create " + file(name));
     }
@@ -102,7 +102,7 @@ void TestFolder::writeFile(const std::string& name, const std::string& contents)
     while (done < contents.size()) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(contents.size() - done, 1u << 20));
-        if (!WriteFile(handle.get(), contents.data() + done, chunk, &written, nullptr) ||
+        if (!WriteFile(handle.Get(), contents.data() + done, chunk, &written, nullptr) ||
             written == 0) {
             throw std::runtime_error("cannot write " + file(name));
         }
@@ -118,9 +118,9 @@ bool TestFolder::contains(const std::string& name) const {
 
 // Shares read and write so a log still open in the program can be read.
 std::string TestFolder::readFile(const std::string& name) const {
-    UniqueHandle handle(CreateFileA(file(name).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    fw::UniqueHandle handle(CreateFileA(file(name).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) {
         throw std::runtime_error("cannot open " + file(name));
     }
@@ -128,7 +128,7 @@ std::string TestFolder::readFile(const std::string& name) const {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(handle.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
+        if (!ReadFile(handle.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
                       nullptr)) {
             throw std::runtime_error("cannot read " + file(name));
         }

@@ -23,7 +23,6 @@ using Strings = std::vector<std::string>;
 using Ports = std::vector<long long>;
 
 constexpr char SelectPortText[] = "Please select a port.";
-constexpr char CommErrorText[] = "Communication error!";
 constexpr uint16_t CheckFailed = 0x0103;
 
 // The ports that PortOpenByLvx was called with, from call first on.
@@ -58,11 +57,6 @@ protected:
     void openAndCloseList() {
         guitest::dropDownByClick(portList_);
         guitest::closeDropDown(portList_);
-    }
-
-    // Entry point calls logged so far.
-    std::vector<simctl::LogRecord> calls() const {
-        return simctl::callsOf(simctl::readLog(driver().folder().file(simctl::LogFileName)));
     }
 
     // Clicks button and returns the message box that follows.
@@ -191,7 +185,7 @@ TEST_F(PortListGuiTest, WithoutCandidatePortsOnlyAutoSelectionRemains) {
     EXPECT_EQ(portList_.comboSelection(), CB_ERR);
     guitest::selectComboItem(portList_, 0);
     const Window box = clickForBox(IDC_VERIFY);
-    EXPECT_EQ(guitest::messageText(box), CommErrorText);
+    EXPECT_EQ(guitest::messageText(box), product::CommError);
     dismiss(box);
     EXPECT_EQ(openedPorts(calls()), (Ports{NoPrinterFound}));
 }
@@ -204,7 +198,7 @@ TEST_F(PortListGuiTest, AnUnreadableSpoolerListLeavesTheListAsItWas) {
     EXPECT_EQ(portList_.comboItems(), (Strings{product::AutoSelection}));
     EXPECT_EQ(portList_.comboSelection(), 0);
     const Window box = clickForBox(IDC_VERIFY);
-    EXPECT_EQ(guitest::messageText(box), CommErrorText);
+    EXPECT_EQ(guitest::messageText(box), product::CommError);
     dismiss(box);
     EXPECT_EQ(openedPorts(calls()), (Ports{0}));
 }

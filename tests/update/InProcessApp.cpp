@@ -75,8 +75,8 @@ InProcessApp::~InProcessApp() {
 
 // What WinMain does with the application object.
 DWORD WINAPI InProcessApp::ThreadMain(void* self) {
-    return static_cast<DWORD>(
-        static_cast<InProcessApp*>(self)->app_->Run(::GetModuleHandleA(nullptr)));
+    static_cast<InProcessApp*>(self)->app_->StartUp();
+    return 0;
 }
 
 // Any visible dialog of the tool's thread but the main window.

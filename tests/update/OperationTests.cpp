@@ -1,6 +1,7 @@
 // The Update operation inside the running tool: how it starts its worker, and which message
 // each worker result brings, through the one seam tests have (how the worker thread starts).
 #include "InProcessApp.h"
+#include "Product.h"
 #include "SimFolder.h"
 
 #include "Dialogs.h"
@@ -10,7 +11,7 @@
 #include "fw/WorkerThread.h"
 #include "ports/PortLock.h"
 #include "res/resource.h"
-#include "ui/MainDialog.h"
+#include "update/UpdateJob.h"
 #include "update/UpdateOperation.h"
 #include "update/UpdateWorker.h"
 
@@ -25,7 +26,6 @@ namespace {
 using guitest::IconKind;
 using guitest::Window;
 
-constexpr char CommError[] = "Communication error!";
 constexpr char DefaultCaption[] = "Error";
 
 // The exit code the stand-in worker ends with.
@@ -51,7 +51,7 @@ std::unique_ptr<fw::WorkerThread> StartNothing(fw::WorkerThread::Body, void*, in
 // How the tool asked for its worker, and what the thread looked like just after.
 struct StartRequest {
     fw::WorkerThread::Body body = nullptr;
-    MainDialog* dialog = nullptr;
+    UpdateJob* job = nullptr;
     int priority = -1;
     unsigned stackSize = 1;
     DWORD flags = 0;
@@ -64,18 +64,17 @@ StartRequest request;
 // worker runs.
 std::unique_ptr<fw::WorkerThread> StartRecorded(fw::WorkerThread::Body body, void* argument,
                                                 int priority, unsigned stackSize, DWORD flags) {
-    request = {body, static_cast<MainDialog*>(argument), priority, stackSize, flags, 0};
+    request = {body, static_cast<UpdateJob*>(argument), priority, stackSize, flags, 0};
     auto thread = fw::WorkerThread::Start(body, argument, priority, stackSize, flags);
     if (thread) {
         request.suspendCount = ::SuspendThread(thread->Handle());
         ::ResumeThread(thread->Handle());
     }
-    request.dialog->m_cancelRequested.store(1);
+    request.job->m_cancelRequested.store(1);
     return thread;
 }
 
 // The four controls the busy state disables.
-constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
 
 } // namespace
 
@@ -100,7 +99,7 @@ protected:
 
     // True when every busy control has the given state.
     static bool AllEnabled(const InProcessApp& app, bool enabled) {
-        for (const int id : BusyControls) {
+        for (const int id : product::BusyControls) {
             if (app.Control(id).enabled() != enabled) {
                 return false;
             }
@@ -148,11 +147,11 @@ TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
          "The NVM update was stopped. The printer did not receive all of the update data.\r\n"
          "Run Update again before using the printer.",
          "Corvane (NVM Ver.1.01.06)", IconKind::Warning},
-        {UpdateNoMemory, CommError, DefaultCaption, IconKind::Error},
-        {-245, CommError, DefaultCaption, IconKind::Error},
-        {-20480, CommError, DefaultCaption, IconKind::Error},
-        {-16384, CommError, DefaultCaption, IconKind::Error},
-        {-12288, CommError, DefaultCaption, IconKind::Error},
+        {UpdateNoMemory, product::CommError, DefaultCaption, IconKind::Error},
+        {-245, product::CommError, DefaultCaption, IconKind::Error},
+        {-20480, product::CommError, DefaultCaption, IconKind::Error},
+        {-16384, product::CommError, DefaultCaption, IconKind::Error},
+        {-12288, product::CommError, DefaultCaption, IconKind::Error},
         {UpdateReadFailed,
          "\"NV(01_01_06)_update.dcc\" file could not be read.\r\nThe printer did not receive all "
          "of "
@@ -167,10 +166,10 @@ TEST_F(OperationTest, EachWorkerResultBringsItsMessage) {
          "\"NV(01_01_06)_update.dcc\" file changed during the update.\r\nThe printer did not "
          "receive the update data as it was. Run Update again before using the printer.",
          DefaultCaption, IconKind::Error},
-        {UpdateSentSizeInvalid, CommError, DefaultCaption, IconKind::Error},
-        {4096, CommError, DefaultCaption, IconKind::Error},
-        {259, CommError, DefaultCaption, IconKind::Error},
-        {0, CommError, DefaultCaption, IconKind::Error},
+        {UpdateSentSizeInvalid, product::CommError, DefaultCaption, IconKind::Error},
+        {4096, product::CommError, DefaultCaption, IconKind::Error},
+        {259, product::CommError, DefaultCaption, IconKind::Error},
+        {0, product::CommError, DefaultCaption, IconKind::Error},
     };
     SetUpdateThreadStarter(&StartFake);
     const InProcessApp app;
@@ -220,14 +219,14 @@ TEST_F(OperationTest, WorkerStartsSuspendedAndRunsWithACleanCancelFlag) {
     EXPECT_EQ(box.caption(), "Completion");
     app.Press(box, IDOK);
     EXPECT_EQ(request.body, &UpdateWorkerThread);
-    ASSERT_NE(request.dialog, nullptr);
+    ASSERT_NE(request.job, nullptr);
     EXPECT_EQ(request.priority, THREAD_PRIORITY_NORMAL);
     EXPECT_EQ(request.stackSize, 0u);
     EXPECT_EQ(request.flags, static_cast<DWORD>(CREATE_SUSPENDED));
     EXPECT_EQ(request.suspendCount, 1u);
-    EXPECT_EQ(request.dialog->m_portId, simctl::lpt(1));
+    EXPECT_EQ(request.job->m_portId, simctl::lpt(1));
     wchar_t self[MAX_PATH] = {};
     const std::wstring program(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    EXPECT_TRUE(request.dialog->m_updateFilePath ==
+    EXPECT_TRUE(request.job->m_updateFilePath ==
                 program.substr(0, program.rfind(L'\\')) + L"\\NV(01_01_06)_update.dcc");
 }

@@ -1,9 +1,9 @@
 // What an operator's keys, a shutdown, a second copy and odd files can do to the real program:
 // each case a fault once seen, driven from outside with real input where keys and clicks count.
-#include "UpdateGuiTest.h"
+#include "AppTest.h"
 
 #include "Product.h"
-#include "UniqueHandle.h"
+#include "fw/UniqueHandle.h"
 #include "Wait.h"
 
 #include "res/resource.h"
@@ -21,7 +21,6 @@ using guitest::IconKind;
 using guitest::Millis;
 using guitest::Window;
 
-constexpr char CommError[] = "Communication error!";
 constexpr char PortsInUse[] = "Another copy of this program is using the printer ports.\r\n"
                               "Wait until it has finished, then try again.";
 constexpr char InUseText[] = "\"NV(01_01_06)_update.dcc\" file is in use by another program.\r\n"
@@ -30,7 +29,6 @@ constexpr char ChangedText[] = "\"NV(01_01_06)_update.dcc\" file changed during 
                                "The printer did not receive the update data as it was. Run Update "
                                "again before using the printer.";
 constexpr char DataFileName[] = "NV(01_01_06)_update.dcc";
-constexpr Millis TransferLimit{60000};
 
 // Reads the result of a message sent to window; nothing when the window did not answer.
 std::optional<LRESULT> SendAndRead(const Window& window, UINT message, WPARAM wParam,
@@ -135,28 +133,28 @@ std::optional<uint64_t> SizeOf(const std::string& path) {
 
 } // namespace
 
-class OperatorTest : public UpdateGuiTest {
+class OperatorTest : public AppTest {
 protected:
     // A printer on LPT1 that takes two pieces and then nothing, for ever.
     void StartStalled() {
         Setup setup;
         setup.scenario.printer(simctl::lpt(1)).rate(0).latency(5).stall(0, 3);
         setup.data = simctl::testData(10000);
-        Start(setup);
+        start(setup);
     }
 
     // Esc, then Yes to the question: the stopped transfer's box.
     Window StopTheTransfer() const {
         guitest::pressKey(main_, VK_ESCAPE);
-        const Window question = WaitForBox();
-        Press(question, IDYES);
-        return WaitForBox(TransferLimit);
+        const Window question = waitForBox();
+        press(question, IDYES);
+        return waitForBox(product::TransferLimit);
     }
 
     // Calls of the library that one process made.
     std::vector<std::string> CallsOf(DWORD processId) const {
         std::vector<std::string> names;
-        for (const simctl::LogRecord& call : Calls()) {
+        for (const simctl::LogRecord& call : calls()) {
             if (call.pid == processId) {
                 names.push_back(call.name);
             }
@@ -169,11 +167,11 @@ protected:
 // box that shows the version: the box stays until the operator closes it.
 TEST_F(OperatorTest, KeysPressedDuringVerifyDoNotCloseItsResult) {
     Setup setup;
-    setup.scenario = InstantPrinter();
-    Start(setup);
-    guitest::clickCentre(Control(IDC_VERIFY));
+    setup.scenario = instantPrinter();
+    start(setup);
+    guitest::clickCentre(control(IDC_VERIFY));
     guitest::waitFor("Verify to send ENTER and pause", [&] {
-        for (const simctl::LogRecord& call : Calls()) {
+        for (const simctl::LogRecord& call : calls()) {
             if (call.name == "SendByLvx" &&
                 call.bytes("data").find("ENTER LANGUAGE=DIAG") != std::string::npos) {
                 return true;
@@ -182,25 +180,25 @@ TEST_F(OperatorTest, KeysPressedDuringVerifyDoNotCloseItsResult) {
         return false;
     });
     guitest::pressKey(main_, VK_RETURN);
-    const Window box = WaitForBox(TransferLimit);
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
     guitest::settle(Millis{500});
     EXPECT_TRUE(box.exists() && box.visible()) << "the queued Enter closed the result";
-    Press(box, IDOK);
+    press(box, IDOK);
 }
 
 // However Update was started and its box closed, the focus goes back to Update afterwards, not
 // to the group box where Enter means OK and ends the program; Enter then starts Update again.
 TEST_F(OperatorTest, FocusReturnsToUpdateAfterTheResult) {
     Setup setup;
-    setup.scenario = InstantPrinter();
+    setup.scenario = instantPrinter();
     setup.data = simctl::testData(3000);
-    Start(setup);
-    const Window update = Control(IDC_UPDATE);
+    start(setup);
+    const Window update = control(IDC_UPDATE);
     for (const bool byKeys : {false, true}) {
         SCOPED_TRACE(byKeys ? "Tab, Space, Enter" : "mouse");
         if (byKeys) {
-            main_.send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_PORT_LIST).handle()),
+            main_.send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(IDC_PORT_LIST).handle()),
                        TRUE);
             guitest::pressKey(main_, VK_TAB);
             guitest::waitFor("Tab to reach Update",
@@ -209,39 +207,39 @@ TEST_F(OperatorTest, FocusReturnsToUpdateAfterTheResult) {
         } else {
             guitest::clickCentre(update);
         }
-        const Window box = WaitForBox(TransferLimit);
+        const Window box = waitForBox(product::TransferLimit);
         ASSERT_EQ(box.caption(), "Completion");
         if (byKeys) {
             guitest::pressKey(box, VK_RETURN);
         } else {
             guitest::clickCentre(box.child(IDOK));
         }
-        App().waitForWindowGone(box);
-        WaitUntilIdle();
+        app().waitForWindowGone(box);
+        waitUntilIdle();
         EXPECT_NO_THROW(guitest::waitFor("the focus back on Update",
                                          [&] { return guitest::focusedWindow(main_) == update; }))
             << "focus on \"" << guitest::focusedWindow(main_).text() << "\"";
     }
     guitest::pressKey(main_, VK_RETURN);
-    const Window again = WaitForBox(TransferLimit);
+    const Window again = waitForBox(product::TransferLimit);
     EXPECT_EQ(again.caption(), "Completion");
-    Press(again, IDOK);
-    EXPECT_TRUE(App().running());
+    press(again, IDOK);
+    EXPECT_TRUE(app().running());
 }
 
 // An empty data file sends nothing and is told as a failure that names the file.
 TEST_F(OperatorTest, EmptyDataFileIsAFailureAndSendsNothing) {
     Setup setup;
-    setup.scenario = InstantPrinter();
+    setup.scenario = instantPrinter();
     setup.data = std::string();
-    Start(setup);
-    ClickUpdate();
-    const Window box = WaitForBox(TransferLimit);
+    start(setup);
+    clickUpdate();
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box), "\"NV(01_01_06)_update.dcc\" file is empty.\r\n"
                                          "Nothing was sent to the printer.");
     EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
-    Press(box, IDOK);
-    EXPECT_EQ(SendCount(), 0u);
+    press(box, IDOK);
+    EXPECT_EQ(sendCount(), 0u);
 }
 
 // A library that answers the open with 0xFF0B (-245 widened) is a port failure, not a missing
@@ -250,11 +248,11 @@ TEST_F(OperatorTest, OpenAnsweredWith0xFF0BIsACommunicationError) {
     Setup setup;
     setup.scenario.noPrinterResult(0xFF0B).printer(simctl::lpt(1)).open(0xFF0B);
     setup.data = simctl::testData(3000);
-    Start(setup);
-    ClickUpdate();
-    const Window box = WaitForBox(TransferLimit);
-    EXPECT_EQ(guitest::messageText(box), CommError);
-    Press(box, IDOK);
+    start(setup);
+    clickUpdate();
+    const Window box = waitForBox(product::TransferLimit);
+    EXPECT_EQ(guitest::messageText(box), product::CommError);
+    press(box, IDOK);
 }
 
 // While the worker runs the window refuses the end of the session; once it has ended it
@@ -262,13 +260,13 @@ TEST_F(OperatorTest, OpenAnsweredWith0xFF0BIsACommunicationError) {
 TEST_F(OperatorTest, SessionEndIsRefusedOnlyDuringTheTransfer) {
     StartStalled();
     EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    ClickUpdate();
-    WaitForSends(4);
+    clickUpdate();
+    waitForSends(4);
     EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), FALSE);
     EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
     const Window box = StopTheTransfer();
-    Press(box, IDOK);
-    WaitUntilIdle();
+    press(box, IDOK);
+    waitUntilIdle();
     EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
 }
 
@@ -277,9 +275,9 @@ TEST_F(OperatorTest, SessionEndIsRefusedOnlyDuringTheTransfer) {
 // first copy is idle the second one works.
 TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
     StartStalled();
-    ClickUpdate();
-    WaitForSends(4);
-    guitest::AppProcess second(File("Corvane.exe"), driver_->folder().path());
+    clickUpdate();
+    waitForSends(4);
+    guitest::AppProcess second(file("Corvane.exe"), driver().folder().path());
     const Window main = second.waitForWindow("#32770", product::MainCaption);
     // The list opens with the spooler's candidate names alone: no printer is asked its model.
     const Window list = main.child(IDC_PORT_LIST);
@@ -295,7 +293,7 @@ TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
     for (const int button : {IDC_UPDATE, IDC_VERIFY}) {
         SCOPED_TRACE(button == IDC_UPDATE ? "Update" : "Verify");
         main.child(button).clickByMessage();
-        const Window box = second.waitForDialog(main, TransferLimit);
+        const Window box = second.waitForDialog(main, product::TransferLimit);
         EXPECT_EQ(guitest::messageText(box), PortsInUse);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
         guitest::pressButton(box, IDOK);
@@ -304,10 +302,10 @@ TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
     for (const std::string& name : CallsOf(second.id())) {
         EXPECT_TRUE(name == "SetPortTimeOutByLvx" || name == "SetReceiveTypeByLvx") << name;
     }
-    Press(StopTheTransfer(), IDOK);
-    WaitUntilIdle();
+    press(StopTheTransfer(), IDOK);
+    waitUntilIdle();
     main.child(IDC_VERIFY).clickByMessage();
-    const Window box = second.waitForDialog(main, TransferLimit);
+    const Window box = second.waitForDialog(main, product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
     guitest::pressButton(box, IDOK);
     second.waitForWindowGone(box);
@@ -317,10 +315,10 @@ TEST_F(OperatorTest, SecondCopyTouchesNoPortWhileTheFirstTransfers) {
 // the longest there is), the data file beside it still opens and the whole file arrives.
 TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
     Setup setup;
-    setup.scenario = InstantPrinter();
-    Start(setup);
-    App().kill();
-    std::string folder = driver_->folder().path();
+    setup.scenario = instantPrinter();
+    start(setup);
+    app().kill();
+    std::string folder = driver().folder().path();
     while (folder.size() < 247) {
         const std::size_t room = 247 - folder.size() - 1;
         folder += "\\" + std::string(room < 60 ? room : 60, 'd');
@@ -328,13 +326,13 @@ TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
     }
     ASSERT_EQ(folder.size(), 247u);
     for (const char* name : {"Corvane.exe", "Lorvex.dll"}) {
-        ASSERT_TRUE(::CopyFileA(File(name).c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
+        ASSERT_TRUE(::CopyFileA(file(name).c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
     }
     const std::string data = simctl::testData(5000);
     const std::string dataPath = folder + "\\NV(01_01_06)_update.dcc";
     ASSERT_TRUE(WriteLongPathFile(dataPath, data));
     // The simulator's files stay in the test's own folder, whose paths are short.
-    const simctl::SimFiles sim = simctl::SimFiles::in(driver_->folder().path());
+    const simctl::SimFiles sim = simctl::SimFiles::in(driver().folder().path());
     {
         guitest::AppProcess app(folder + "\\Corvane.exe", folder,
                                 {{"LORVEX_SIM_SCENARIO", sim.scenario},
@@ -343,14 +341,14 @@ TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
                                  {"LORVEX_SIM_STATE", sim.state}});
         const Window main = app.waitForWindow("#32770", product::MainCaption);
         main.child(IDC_UPDATE).clickByMessage();
-        const Window box = app.waitForDialog(main, TransferLimit);
+        const Window box = app.waitForDialog(main, product::TransferLimit);
         EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
         guitest::pressButton(box, IDOK);
         app.waitForWindowGone(box);
         main.child(IDCANCEL).clickByMessage();
         EXPECT_EQ(app.waitForExit(), 0u);
     }
-    EXPECT_TRUE(Capture() == data) << "capture of " << Capture().size() << " bytes";
+    EXPECT_TRUE(capture() == data) << "capture of " << capture().size() << " bytes";
     // The folder's own clean-up uses the ANSI calls, which cannot reach this file.
     EXPECT_TRUE(::DeleteFileW((L"\\\\?\\" + Wide(dataPath)).c_str()));
 }
@@ -359,16 +357,16 @@ TEST_F(OperatorTest, DataFileOpensFromAFolderWithALongPath) {
 // outcome has been shown; then the program ends.
 TEST_F(OperatorTest, QuitDuringTheTransferEndsTheProgramAfterIt) {
     StartStalled();
-    ClickUpdate();
-    WaitForSends(4);
-    ASSERT_TRUE(::PostThreadMessageA(App().mainThreadId(), WM_QUIT, 0, 0));
-    const std::size_t posted = SendCount();
-    WaitForSends(posted + 5);
+    clickUpdate();
+    waitForSends(4);
+    ASSERT_TRUE(::PostThreadMessageA(app().mainThreadId(), WM_QUIT, 0, 0));
+    const std::size_t posted = sendCount();
+    waitForSends(posted + 5);
     EXPECT_TRUE(main_.exists() && main_.visible());
     const Window box = StopTheTransfer();
-    EXPECT_TRUE(App().running());
+    EXPECT_TRUE(app().running());
     guitest::pressButton(box, IDOK);
-    EXPECT_EQ(App().waitForExit(), 0u);
+    EXPECT_EQ(app().waitForExit(), 0u);
 }
 
 // Installed in a folder whose name the ANSI code page (1252 here) cannot hold, Cyrillic or CJK,
@@ -377,22 +375,22 @@ TEST_F(OperatorTest, QuitDuringTheTransferEndsTheProgramAfterIt) {
 TEST_F(OperatorTest, ProgramInAFolderOutsideTheAnsiCodePage) {
     ASSERT_EQ(::GetACP(), 1252u) << "the names must lie outside the ANSI code page";
     Setup setup;
-    setup.scenario = InstantPrinter();
-    Start(setup);
-    App().kill();
-    const simctl::SimFiles sim = simctl::SimFiles::in(driver_->folder().path());
+    setup.scenario = instantPrinter();
+    start(setup);
+    app().kill();
+    const simctl::SimFiles sim = simctl::SimFiles::in(driver().folder().path());
     const std::string image = simctl::nvmImage("01.01.06", 5000);
     ASSERT_FALSE(image.empty());
     for (const wchar_t* name : {L"\u0418\u0432\u0430\u043d", L"\u8a2d\u5b9a\u30c4\u30fc\u30eb"}) {
         SCOPED_TRACE(name[0] == L'\u0418' ? "Cyrillic" : "CJK");
         simctl::removeFile(sim.capture);
         simctl::removeFile(sim.state);
-        WideFolder folder(Wide(driver_->folder().path()) + L"\\" + name);
+        WideFolder folder(Wide(driver().folder().path()) + L"\\" + name);
         ASSERT_TRUE(folder.created());
-        for (const char* file : {"Corvane.exe", "Lorvex.dll"}) {
+        for (const char* each : {"Corvane.exe", "Lorvex.dll"}) {
             ASSERT_TRUE(
-                ::CopyFileW(Wide(File(file)).c_str(), folder.file(Wide(file)).c_str(), FALSE))
-                << file;
+                ::CopyFileW(Wide(file(each)).c_str(), folder.file(Wide(each)).c_str(), FALSE))
+                << each;
         }
         ASSERT_TRUE(WriteWideFile(folder.file(Wide(DataFileName)), image));
         guitest::AppProcess app(folder.file(L"Corvane.exe"), folder.path(),
@@ -402,13 +400,13 @@ TEST_F(OperatorTest, ProgramInAFolderOutsideTheAnsiCodePage) {
                                  {"LORVEX_SIM_STATE", sim.state}});
         const Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
         main.child(IDC_UPDATE).clickByMessage();
-        Window box = app.waitForDialog(main, TransferLimit);
+        Window box = app.waitForDialog(main, product::TransferLimit);
         EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
         guitest::pressButton(box, IDOK);
         app.waitForWindowGone(box);
-        EXPECT_TRUE(Capture() == image) << "capture of " << Capture().size() << " bytes";
+        EXPECT_TRUE(capture() == image) << "capture of " << capture().size() << " bytes";
         main.child(IDC_VERIFY).clickByMessage();
-        box = app.waitForDialog(main, TransferLimit);
+        box = app.waitForDialog(main, product::TransferLimit);
         EXPECT_EQ(guitest::messageText(box).substr(0, 21), "NVM version = 1.01.06");
         guitest::pressButton(box, IDOK);
         app.waitForWindowGone(box);
@@ -422,34 +420,33 @@ TEST_F(OperatorTest, ProgramInAFolderOutsideTheAnsiCodePage) {
 // so it is queued before Verify starts and found by its discard.
 TEST_F(OperatorTest, QuitPendingAsVerifyStartsEndsTheProgramAfterItsResult) {
     Setup setup;
-    setup.scenario = InstantPrinter();
-    Start(setup);
-    Control(IDC_VERIFY).clickByMessage();
-    ASSERT_TRUE(::PostThreadMessageA(App().mainThreadId(), WM_QUIT, 0, 0));
-    const Window box = WaitForBox(TransferLimit);
+    setup.scenario = instantPrinter();
+    start(setup);
+    control(IDC_VERIFY).clickByMessage();
+    ASSERT_TRUE(::PostThreadMessageA(app().mainThreadId(), WM_QUIT, 0, 0));
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box).substr(0, 13), "NVM version =");
-    EXPECT_TRUE(box.visible() && App().running());
+    EXPECT_TRUE(box.visible() && app().running());
     guitest::pressButton(box, IDOK);
-    EXPECT_EQ(App().waitForExit(), 0u);
+    EXPECT_EQ(app().waitForExit(), 0u);
 }
 
 // A data file that another program holds open without sharing is named as in use, not as
 // missing, and nothing is sent.
 TEST_F(OperatorTest, DataFileHeldByAnotherProgramIsInUse) {
     Setup setup;
-    setup.scenario = InstantPrinter();
+    setup.scenario = instantPrinter();
     setup.data = simctl::testData(3000);
-    Start(setup);
-    const guitest::UniqueHandle held(::CreateFileA(File(DataFileName).c_str(), GENERIC_READ, 0,
-                                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                                   nullptr));
+    start(setup);
+    const fw::UniqueHandle held(::CreateFileA(file(DataFileName).c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
-    ClickUpdate();
-    const Window box = WaitForBox(TransferLimit);
+    clickUpdate();
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box), InUseText);
     EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
-    Press(box, IDOK);
-    EXPECT_EQ(SendCount(), 0u);
+    press(box, IDOK);
+    EXPECT_EQ(sendCount(), 0u);
 }
 
 // A 20,000-byte data file cut to 8,000 bytes while it is sent (a share that does not enforce
@@ -459,17 +456,17 @@ TEST_F(OperatorTest, DataFileCutShortDuringTheTransferIsAFailure) {
     Setup setup;
     setup.scenario.printer(simctl::lpt(1)).rate(2000);
     setup.data = simctl::testData(20000);
-    Start(setup);
-    const std::string hostPath = HostPath(File(DataFileName));
+    start(setup);
+    const std::string hostPath = HostPath(file(DataFileName));
     ASSERT_FALSE(hostPath.empty()) << "needs Wine";
-    ClickUpdate();
-    WaitForSends(2);
+    clickUpdate();
+    waitForSends(2);
     ASSERT_TRUE(StartOnHost("/usr/bin/truncate -s 8000 \"" + hostPath + "\""));
     guitest::waitFor("the data file cut to 8000 bytes",
-                     [&] { return SizeOf(File(DataFileName)) == uint64_t{8000}; });
-    const Window box = WaitForBox(TransferLimit);
+                     [&] { return SizeOf(file(DataFileName)) == uint64_t{8000}; });
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box), ChangedText);
     EXPECT_EQ(guitest::dialogIcon(box), IconKind::Error);
-    Press(box, IDOK);
-    EXPECT_TRUE(Capture() == setup.data->substr(0, 8000)) << Capture().size() << " bytes sent";
+    press(box, IDOK);
+    EXPECT_TRUE(capture() == setup.data->substr(0, 8000)) << capture().size() << " bytes sent";
 }

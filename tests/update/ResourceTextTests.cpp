@@ -9,7 +9,7 @@
 #include <windows.h>
 
 // Texts longer than the first buffer come whole; a missing entry gives no text and a trace line
-// that names it.
+// that names it (without the program's name: no application object runs here).
 TEST(ResourceText, ComesWholeAndAMissingEntryLeavesATrace) {
     const guitest::DebugViewer viewer;
     EXPECT_EQ(fw::LoadResString(IDS_UPDATE_DONE),
@@ -18,8 +18,7 @@ TEST(ResourceText, ComesWholeAndAMissingEntryLeavesATrace) {
     EXPECT_EQ(fw::LoadResString(IDS_COMM_ERROR), "Communication error!");
     EXPECT_EQ(fw::LoadResString(999), "");
     const std::string line = viewer.waitForLine(::GetCurrentProcessId(), "LoadStringA");
-    EXPECT_EQ(line.rfind("Corvane: String table: LoadStringA failed, result 0, GetLastError ", 0),
-              0u)
+    EXPECT_EQ(line.rfind("String table: LoadStringA failed, result 0, GetLastError ", 0), 0u)
         << line;
     EXPECT_EQ(line.substr(line.size() - 8), ", id 999") << line;
 }

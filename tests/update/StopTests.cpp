@@ -2,7 +2,7 @@
 // tool retrying for ever). While busy, Esc and the close box ask "Stop the NVM update?" under
 // the program's caption with No as the default; Yes stops the worker and says so, No lets it go
 // on; the window never closes in the middle of a transfer.
-#include "UpdateGuiTest.h"
+#include "AppTest.h"
 
 #include "Product.h"
 
@@ -22,11 +22,10 @@ constexpr char StoppedText[] = "The NVM update was stopped. The printer did not 
 constexpr char StoppingText[] = "Stopping: waiting for the printer...";
 // Sends that show the worker is retrying against a stalled printer.
 constexpr std::size_t StalledSends = 8;
-constexpr Millis TransferLimit{60000};
 
 } // namespace
 
-class StopTest : public UpdateGuiTest {
+class StopTest : public AppTest {
 protected:
     // A printer that takes two pieces and then nothing, for ever (or for stallCalls sends).
     void StartStalled(uint32_t stallCalls = 0) {
@@ -34,12 +33,12 @@ protected:
         setup.scenario.printer(simctl::lpt(1)).rate(0).latency(5).stall(stallCalls, 3);
         setup.data = simctl::testData(10000);
         data_ = *setup.data;
-        Start(setup);
+        start(setup);
     }
 
     // The question, as a Yes/No warning box of the main window.
     Window WaitForQuestion() const {
-        const Window box = WaitForBox();
+        const Window box = waitForBox();
         EXPECT_EQ(guitest::messageText(box), StopText);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
         EXPECT_EQ(box.owner(), main_);
@@ -58,19 +57,19 @@ protected:
     // Yes: the worker stops, the operator is told the update was stopped, the window stays and
     // goes idle, and the printer is offered nothing more.
     void AnswerYesAndExpectTheStop(const Window& question) {
-        Press(question, IDYES);
-        const Window box = WaitForBox(TransferLimit);
+        press(question, IDYES);
+        const Window box = waitForBox(product::TransferLimit);
         EXPECT_EQ(guitest::messageText(box), StoppedText);
         EXPECT_EQ(box.caption(), product::MainCaption);
         EXPECT_EQ(guitest::dialogIcon(box), IconKind::Warning);
-        const std::size_t sends = SendCount();
-        Press(box, IDOK);
-        WaitUntilIdle();
+        const std::size_t sends = sendCount();
+        press(box, IDOK);
+        waitUntilIdle();
         EXPECT_TRUE(main_.exists() && main_.visible());
         // The worker ended before the box came: whatever it sent is in the log already.
-        EXPECT_EQ(SendCount(), sends);
-        EXPECT_FALSE(PortClosedAtTheEnd());
-        EXPECT_TRUE(App().running());
+        EXPECT_EQ(sendCount(), sends);
+        EXPECT_FALSE(portClosedAtTheEnd());
+        EXPECT_TRUE(app().running());
     }
 
     std::string data_;
@@ -79,8 +78,8 @@ protected:
 // Update clicked with the mouse, then a real Esc key press: the question comes; Yes stops.
 TEST_F(StopTest, EscAfterAMouseClickAsksAndYesStops) {
     StartStalled();
-    guitest::clickCentre(Control(IDC_UPDATE));
-    WaitForSends(StalledSends);
+    guitest::clickCentre(control(IDC_UPDATE));
+    waitForSends(StalledSends);
     guitest::pressKey(main_, VK_ESCAPE);
     AnswerYesAndExpectTheStop(WaitForQuestion());
 }
@@ -89,7 +88,7 @@ TEST_F(StopTest, EscAfterAMouseClickAsksAndYesStops) {
 // while the question is up and after it; the whole file arrives.
 TEST_F(StopTest, EscAfterAKeyboardClickAsksAndNoLetsTheTransferGoOn) {
     StartStalled(400);
-    const Window update = Control(IDC_UPDATE);
+    const Window update = control(IDC_UPDATE);
     for (int step = 0; step < 8 && guitest::focusedWindow(main_) != update; ++step) {
         const Window before = guitest::focusedWindow(main_);
         guitest::pressKey(main_, VK_TAB);
@@ -98,37 +97,37 @@ TEST_F(StopTest, EscAfterAKeyboardClickAsksAndNoLetsTheTransferGoOn) {
     }
     ASSERT_EQ(guitest::focusedWindow(main_), update) << "Tab never reached Update";
     guitest::pressKey(main_, VK_SPACE);
-    WaitForSends(StalledSends);
+    waitForSends(StalledSends);
     guitest::pressKey(main_, VK_ESCAPE);
     const Window question = WaitForQuestion();
-    const std::size_t asked = SendCount();
+    const std::size_t asked = sendCount();
     guitest::waitFor("sends to go on while the question is up",
-                     [&] { return SendCount() > asked + 5; });
-    Press(question, IDNO);
-    EXPECT_TRUE(AllEnabled(false));
-    const Window box = WaitForBox(TransferLimit);
+                     [&] { return sendCount() > asked + 5; });
+    press(question, IDNO);
+    EXPECT_TRUE(allEnabled(false));
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(box.caption(), "Completion");
-    Press(box, IDOK);
-    WaitUntilIdle();
-    EXPECT_TRUE(Capture() == data_);
+    press(box, IDOK);
+    waitUntilIdle();
+    EXPECT_TRUE(capture() == data_);
 }
 
 // The close box asks too: No keeps the window and the transfer, a second time Yes stops it;
 // once idle, the close box ends the program as usual.
 TEST_F(StopTest, CloseBoxAsksAndTheWindowStays) {
     StartStalled();
-    ClickUpdate();
-    WaitForSends(StalledSends);
+    clickUpdate();
+    waitForSends(StalledSends);
     main_.post(WM_SYSCOMMAND, SC_CLOSE);
-    Press(WaitForQuestion(), IDNO);
-    const std::size_t answered = SendCount();
-    guitest::waitFor("sends to go on after No", [&] { return SendCount() > answered + 5; });
+    press(WaitForQuestion(), IDNO);
+    const std::size_t answered = sendCount();
+    guitest::waitFor("sends to go on after No", [&] { return sendCount() > answered + 5; });
     EXPECT_TRUE(main_.exists() && main_.visible());
-    EXPECT_TRUE(AllEnabled(false));
+    EXPECT_TRUE(allEnabled(false));
     main_.post(WM_SYSCOMMAND, SC_CLOSE);
     AnswerYesAndExpectTheStop(WaitForQuestion());
     main_.post(WM_SYSCOMMAND, SC_CLOSE);
-    EXPECT_EQ(App().waitForExit(), 0u);
+    EXPECT_EQ(app().waitForExit(), 0u);
 }
 
 // Enter with no button focused is OK, which ends a dialog: not during a transfer. Neither the
@@ -138,30 +137,30 @@ TEST_F(StopTest, CloseBoxAsksAndTheWindowStays) {
 // handled.
 TEST_F(StopTest, EnterDuringATransferDoesNotEndTheWindow) {
     StartStalled();
-    ClickUpdate();
-    WaitForSends(StalledSends);
+    clickUpdate();
+    waitForSends(StalledSends);
     guitest::pressKey(main_, VK_RETURN);
     main_.post(WM_COMMAND, IDOK);
     guitest::pressKey(main_, VK_ESCAPE);
     const Window question = WaitForQuestion();
     EXPECT_TRUE(main_.exists() && main_.visible());
-    EXPECT_EQ(App().visibleWindows("#32770").size(), 2u);
-    EXPECT_TRUE(AllEnabled(false));
+    EXPECT_EQ(app().visibleWindows("#32770").size(), 2u);
+    EXPECT_TRUE(allEnabled(false));
     AnswerYesAndExpectTheStop(question);
 }
 
 // A stray Enter on the question (a real key press) is No: the transfer goes on.
 TEST_F(StopTest, EnterOnTheQuestionLetsTheTransferGoOn) {
     StartStalled();
-    ClickUpdate();
-    WaitForSends(StalledSends);
+    clickUpdate();
+    waitForSends(StalledSends);
     guitest::pressKey(main_, VK_ESCAPE);
     const Window question = WaitForQuestion();
     guitest::pressKey(question, VK_RETURN);
-    App().waitForWindowGone(question);
-    const std::size_t answered = SendCount();
-    guitest::waitFor("sends to go on after Enter", [&] { return SendCount() > answered + 5; });
-    EXPECT_TRUE(AllEnabled(false));
+    app().waitForWindowGone(question);
+    const std::size_t answered = sendCount();
+    guitest::waitFor("sends to go on after Enter", [&] { return sendCount() > answered + 5; });
+    EXPECT_TRUE(allEnabled(false));
     guitest::pressKey(main_, VK_ESCAPE);
     AnswerYesAndExpectTheStop(WaitForQuestion());
 }
@@ -174,19 +173,19 @@ TEST_F(StopTest, StopPendingOnABlockedSendIsShown) {
     Setup setup;
     setup.scenario.printer(simctl::lpt(1)).rate(0).latency(30000);
     setup.data = simctl::testData(3000);
-    Start(setup);
-    const Window status = Control(IDC_OPERATION_GROUP);
-    ClickUpdate();
-    guitest::waitFor("the busy state", [&] { return AllEnabled(false); });
+    start(setup);
+    const Window status = control(IDC_OPERATION_GROUP);
+    clickUpdate();
+    guitest::waitFor("the busy state", [&] { return allEnabled(false); });
     guitest::pressKey(main_, VK_ESCAPE);
-    Press(WaitForQuestion(), IDYES);
+    press(WaitForQuestion(), IDYES);
     guitest::waitFor("the stopping state", [&] { return status.text() == StoppingText; });
-    EXPECT_EQ(SendCount(), 0u) << "the blocked send had returned already";
+    EXPECT_EQ(sendCount(), 0u) << "the blocked send had returned already";
     guitest::pressKey(main_, VK_ESCAPE);
-    const Window box = WaitForBox(TransferLimit);
+    const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box), StoppedText);
     EXPECT_EQ(status.text(), StoppingText);
-    Press(box, IDOK);
-    WaitUntilIdle();
+    press(box, IDOK);
+    waitUntilIdle();
     EXPECT_EQ(status.text(), "");
 }

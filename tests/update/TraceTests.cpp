@@ -1,6 +1,7 @@
 // The lines the real program leaves for a debug viewer when an Update fails: the operator sees
 // only "Communication error!" or the missing-file text; support needs the failed call.
-#include "UpdateGuiTest.h"
+#include "AppTest.h"
+#include "Product.h"
 
 #include "DebugViewer.h"
 #include "res/resource.h"
@@ -11,24 +12,23 @@ namespace {
 
 using guitest::Millis;
 
-constexpr Millis TransferLimit{60000};
 constexpr char UpdatePrefix[] = "Corvane: Update: ";
 
 } // namespace
 
-class TraceTest : public UpdateGuiTest {
+class TraceTest : public AppTest {
 protected:
     // Starts the program, clicks Update and waits for the result box to be closed.
     void RunUpdate(const Setup& setup) {
-        Start(setup);
-        ClickUpdate();
-        Press(WaitForBox(TransferLimit), IDOK);
-        WaitUntilIdle();
+        start(setup);
+        clickUpdate();
+        press(waitForBox(product::TransferLimit), IDOK);
+        waitUntilIdle();
     }
 
     // The program's lines about the update itself (under Wine the shutdown block's reason
     // fails as not implemented, with a line of its own).
-    std::vector<std::string> Lines() const { return viewer_.linesOf(App().id(), UpdatePrefix); }
+    std::vector<std::string> Lines() const { return viewer_.linesOf(app().id(), UpdatePrefix); }
 
     guitest::DebugViewer viewer_;
 };
@@ -41,9 +41,9 @@ TEST_F(TraceTest, FailedOpenNamesTheCallItsResultAndThePort) {
     setup.scenario.printer(simctl::lpt(1)).rate(0).open(0x2000);
     setup.data = simctl::testData(3000);
     RunUpdate(setup);
-    EXPECT_EQ(viewer_.waitForLine(App().id(), "port 1152"),
+    EXPECT_EQ(viewer_.waitForLine(app().id(), "port 1152"),
               "Corvane: Auto selection: PortOpenByLvx failed, result 0x2000, port 1152");
-    EXPECT_EQ(viewer_.waitForLine(App().id(), "Update:"),
+    EXPECT_EQ(viewer_.waitForLine(app().id(), "Update:"),
               "Corvane: Update: PortOpenByLvx failed, result 0x2000, port 1283");
 }
 
@@ -54,7 +54,7 @@ TEST_F(TraceTest, SendFailureNamesItsDetailAndTheBytesSent) {
     setup.scenario.printer(simctl::lpt(1)).rate(0).hardFail(2500, 0x1000, -5);
     setup.data = simctl::testData(5000);
     RunUpdate(setup);
-    EXPECT_EQ(viewer_.waitForLine(App().id(), "SendByLvx"),
+    EXPECT_EQ(viewer_.waitForLine(app().id(), "SendByLvx"),
               "Corvane: Update: SendByLvx failed, result 0x1000, I/O detail -5, 2000 bytes sent");
 }
 
@@ -64,14 +64,14 @@ TEST_F(TraceTest, StalledTransferStoppedByTheOperator) {
     Setup setup;
     setup.scenario.printer(simctl::lpt(1)).rate(0).latency(5).stall(0, 3);
     setup.data = simctl::testData(10000);
-    Start(setup);
-    ClickUpdate();
-    WaitForSends(8);
+    start(setup);
+    clickUpdate();
+    waitForSends(8);
     main_.post(WM_SYSCOMMAND, SC_CLOSE);
-    Press(WaitForBox(), IDYES);
-    Press(WaitForBox(TransferLimit), IDOK);
-    WaitUntilIdle();
-    viewer_.waitForLine(App().id(), "stopped");
+    press(waitForBox(), IDYES);
+    press(waitForBox(product::TransferLimit), IDOK);
+    waitUntilIdle();
+    viewer_.waitForLine(app().id(), "stopped");
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "Corvane: Update: SendByLvx failed, result 0x1000, I/O detail -81, "
                            "took 0 of 1000, 2000 bytes sent",
@@ -81,9 +81,9 @@ TEST_F(TraceTest, StalledTransferStoppedByTheOperator) {
 
 // No data file: the open's system error (2, file not found) and the path it looked for.
 TEST_F(TraceTest, MissingFileNamesTheSystemErrorAndThePath) {
-    Setup setup = {InstantPrinter(), std::nullopt};
+    Setup setup = {instantPrinter(), std::nullopt};
     RunUpdate(setup);
-    EXPECT_EQ(viewer_.waitForLine(App().id(), "CreateFileW"),
+    EXPECT_EQ(viewer_.waitForLine(app().id(), "CreateFileW"),
               "Corvane: Update: CreateFileW failed, GetLastError 2, " +
-                  File("NV(01_01_06)_update.dcc"));
+                  file("NV(01_01_06)_update.dcc"));
 }

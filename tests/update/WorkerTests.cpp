@@ -7,7 +7,8 @@
 #include "fw/File.h"
 #include "fw/Text.h"
 #include "fw/WorkerThread.h"
-#include "ui/MainDialog.h"
+#include "fw/MessagePump.h"
+#include "update/UpdateJob.h"
 #include "update/UpdateWorker.h"
 
 #include <commctrl.h>
@@ -79,23 +80,15 @@ bool ClosedAtTheEnd(const std::vector<simctl::LogRecord>& calls) {
 
 // Runs the bar's messages and the worker's end through this thread's queue, for at most limit.
 bool PumpUntilEnded(HANDLE thread, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (::MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            return true;
-        }
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageA(&msg);
-        }
-    }
-    return false;
+    fw::HeldQuit quit;
+    return fw::WaitPumping(thread, static_cast<DWORD>(limit.count()), nullptr, quit) ==
+           fw::WaitResult::Signalled;
 }
 
 } // namespace
 
-// A simulator folder, the application (which loads the simulated library) and a main window
-// object whose progress bar is a recording window; the data file lies in the simulator folder.
+// A simulator folder, the application (which loads the simulated library) and a job whose
+// progress bar is a recording window; the data file lies in the simulator folder.
 class WorkerTest : public ::testing::Test {
 protected:
     // A test path as the worker takes it.
@@ -105,13 +98,13 @@ protected:
         return wide;
     }
 
-    // The application after the simulator's variables; the dialog's bar is the recorder.
+    // The application after the simulator's variables; the job's bar is the recorder.
     void SetUp() override {
         app_ = std::make_unique<UpdaterApp>();
-        dialog_.m_progress.Attach(bar_.Handle());
-        dialog_.m_portId = lpt(1);
-        dialog_.m_updateFilePath = Wide(dataPath_);
-        dialog_.m_cancelRequested.store(0);
+        job_.m_progress.Attach(bar_.Handle());
+        job_.m_portId = lpt(1);
+        job_.m_updateFilePath = Wide(dataPath_);
+        job_.m_cancelRequested.store(0);
     }
 
     // A printer on LPT1 with no delays, for rules to be added to.
@@ -126,7 +119,7 @@ protected:
         sim_.Use(scenario);
         data_ = simctl::testData(size);
         EXPECT_TRUE(simctl::writeFile(dataPath_, data_));
-        return UpdateWorker(dialog_);
+        return UpdateWorker(job_, app_->Ports());
     }
 
     // What the printer took.
@@ -141,7 +134,7 @@ protected:
     std::string dataPath_ = sim_.Path() + "update.dcc";
     std::string data_;
     std::unique_ptr<UpdaterApp> app_;
-    MainDialog dialog_{nullptr};
+    UpdateJob job_;
     RecordingBar bar_;
 };
 
@@ -227,7 +220,7 @@ TEST_F(WorkerTest, OtherSendFailuresEndTheRunWithTheirResult) {
         simctl::removeFile(sim_.Files().log);
         simctl::removeFile(sim_.Files().capture);
         RecordingBar bar;
-        dialog_.m_progress.Attach(bar.Handle());
+        job_.m_progress.Attach(bar.Handle());
         simctl::Scenario scenario = InstantPrinter();
         scenario.printer(lpt(1)).hardFail(2500, each.code, each.detail);
         EXPECT_EQ(Run(scenario, 5000), each.result);
@@ -241,7 +234,7 @@ TEST_F(WorkerTest, OtherSendFailuresEndTheRunWithTheirResult) {
 
 // A port that does not open ends the run before anything else happens.
 TEST_F(WorkerTest, PortThatDoesNotOpenEndsTheRunWithItsResult) {
-    dialog_.m_portId = lpt(2);
+    job_.m_portId = lpt(2);
     EXPECT_EQ(Run(InstantPrinter(), 3000), static_cast<int32_t>(simctl::NoPrinterResult));
     EXPECT_TRUE(bar_.Messages().empty());
     EXPECT_EQ(CountOf(sim_.Calls(), "SendByLvx"), 0);
@@ -251,12 +244,12 @@ TEST_F(WorkerTest, PortThatDoesNotOpenEndsTheRunWithItsResult) {
 // both before the bar is touched, with the port left open.
 TEST_F(WorkerTest, DataFileThatDoesNotOpenEndsWithFileNotFound) {
     sim_.Use(InstantPrinter());
-    EXPECT_EQ(UpdateWorker(dialog_), UpdateFileNotFound);
+    EXPECT_EQ(UpdateWorker(job_, app_->Ports()), UpdateFileNotFound);
     ASSERT_TRUE(simctl::writeFile(dataPath_, simctl::testData(3000)));
     const HANDLE held = ::CreateFileA(dataPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(UpdateWorker(dialog_), UpdateFileInUse);
+    EXPECT_EQ(UpdateWorker(job_, app_->Ports()), UpdateFileInUse);
     ::CloseHandle(held);
     EXPECT_TRUE(bar_.Messages().empty());
     const auto calls = sim_.Calls();
@@ -271,7 +264,7 @@ TEST_F(WorkerTest, CancelWhileRetryingStopsBeforeTheNextAttempt) {
     scenario.printer(lpt(1)).latency(2).stall(0, 2);
     sim_.Use(scenario);
     ASSERT_TRUE(simctl::writeFile(dataPath_, simctl::testData(3000)));
-    const auto worker = fw::WorkerThread::Start(&UpdateWorkerThread, &dialog_, 0, 0, 0);
+    const auto worker = fw::WorkerThread::Start(&UpdateWorkerThread, &job_, 0, 0, 0);
     ASSERT_TRUE(worker);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::size_t sendsAtCancel = 0;
@@ -282,7 +275,7 @@ TEST_F(WorkerTest, CancelWhileRetryingStopsBeforeTheNextAttempt) {
         if (SendCounts(sim_.Calls()).size() >= 5) {
             // The flag first, then the count: an attempt that starts after the count is read
             // must have checked the flag before it was set, so at most one more can come.
-            dialog_.m_cancelRequested.store(1);
+            job_.m_cancelRequested.store(1);
             sendsAtCancel = SendCounts(sim_.Calls()).size();
         }
     }
@@ -336,8 +329,8 @@ TEST_F(WorkerTest, ReadErrorEndsTheRunAsAFailure) {
             ::FlushFileBuffers(server);
             ::CloseHandle(server);
         });
-        dialog_.m_updateFilePath = Wide(pipeName);
-        const int32_t result = UpdateWorker(dialog_);
+        job_.m_updateFilePath = Wide(pipeName);
+        const int32_t result = UpdateWorker(job_, app_->Ports());
         ASSERT_EQ(writer.wait_for(std::chrono::seconds(20)), std::future_status::ready);
         EXPECT_EQ(result, UpdateReadFailed);
         EXPECT_EQ(Capture(), data);

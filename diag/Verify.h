@@ -1,0 +1,29 @@
+// Verify: the printer's device check, the diagnostic sequence that reads the NVM version and two
+// NVM bytes, and the box that tells the result.
+#pragma once
+
+#include "diag/DiagCommands.h"
+#include "fw/BoxContent.h"
+#include "fw/ProgressBar.h"
+#include "portlib/PortLibrary.h"
+
+#include <cstdint>
+
+enum class VerifyOutcome { Verified, NoKeyword, Failed };
+
+struct VerifyResult {
+    VerifyOutcome outcome = VerifyOutcome::Failed;
+    // The version's three bytes and the bytes at 0x11BA and 0x12BA, once verified.
+    uint8_t version[3] = {};
+    uint8_t atFirstAddress = 0;
+    uint8_t atSecondAddress = 0;
+};
+
+// Opens port, checks the device ID, runs the sequence and closes the port, stepping progress
+// through its five steps. A failure ends the sequence at once and leaves the port open for the
+// next Open to close.
+VerifyResult RunVerify(PortLibrary& ports, DiagCommands& commands, PortId port,
+                       fw::ProgressBar& progress);
+
+// The box for result: the readings, or the failure.
+fw::BoxContent VerifyResultBox(const VerifyResult& result);

@@ -1,0 +1,64 @@
+#include "fw/MessagePump.h"
+
+#include "fw/Trace.h"
+
+namespace fw {
+
+namespace {
+
+// Failed waits in a row after which the wait gives up.
+constexpr int FailedWaitLimit = 100;
+// Pause after a failed wait, so a failing wait does not spin.
+constexpr DWORD FailedWaitPauseMs = 10;
+
+} // namespace
+
+void PumpMessages(MessageFilter* filter, HeldQuit& quit) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit.Take(msg);
+            continue;
+        }
+        if (filter == nullptr || !filter->PreTranslateMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+// QS_ALLINPUT wakes for sent messages too: another thread's SendMessage to one of this thread's
+// windows is answered while the thread waits.
+WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, HeldQuit& quit) {
+    const ULONGLONG start = ::GetTickCount64();
+    int failedWaits = 0;
+    for (;;) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG spent = ::GetTickCount64() - start;
+            left = spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
+        }
+        const DWORD woke = ::MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) {
+            return WaitResult::Signalled;
+        }
+        if (woke == WAIT_TIMEOUT) {
+            return WaitResult::TimedOut;
+        }
+        if (woke == WAIT_FAILED) {
+            if (failedWaits++ == 0) {
+                const DWORD error = ::GetLastError();
+                FailureTrace("Wait", "MsgWaitForMultipleObjects").LastError(error);
+            }
+            if (failedWaits == FailedWaitLimit) {
+                return WaitResult::Failed;
+            }
+            ::Sleep(FailedWaitPauseMs);
+        } else {
+            failedWaits = 0;
+        }
+        PumpMessages(filter, quit);
+    }
+}
+
+} // namespace fw
