@@ -32,7 +32,6 @@ UpdaterApp& UpdaterApp::Running() {
 // tool from starting.
 void UpdaterApp::StartUp() {
     if (!EnableControlLook()) {
-        // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
         fw::FailureTrace(op::StartUp, "InitCommonControlsEx");
     }
     const PortResult timeOuts = portLibrary_.SetPortTimeOut(StartTimeOuts);

@@ -267,8 +267,9 @@ bool MainDialog::RequirePortLock(const PortLock& lock) {
     return false;
 }
 
+// Both sides of the choice are one type: a reference to either, never a copy.
 PortEnumerator& MainDialog::PortSource() {
-    return portEnumerator_ != nullptr ? *portEnumerator_ : spooler_;
+    return portEnumerator_ != nullptr ? *portEnumerator_ : static_cast<PortEnumerator&>(spooler_);
 }
 
 // Talking to every candidate port takes a while.
