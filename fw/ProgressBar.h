@@ -11,7 +11,10 @@ namespace fw {
 class ProgressBar {
 public:
     // Binds the wrapper to a progress bar window.
-    void Attach(HWND hwnd) { hwnd_ = hwnd; }
+    void Attach(HWND hwnd) {
+        hwnd_ = hwnd;
+        windowThread_ = ::GetWindowThreadProcessId(hwnd, nullptr);
+    }
     // The progress bar window.
     HWND Handle() const { return hwnd_; }
     // Sets a 16-bit range (PBM_SETRANGE).
@@ -28,13 +31,16 @@ public:
     int GetPos() const { return static_cast<int>(Send(PBM_GETPOS, 0, 0)); }
 
 private:
-    // As a window wrapper must, it checks that the window is still there (debug builds).
+    // The update worker drives the bar from its own thread, where IsWindow proves nothing (the
+    // window may go, its handle be reused, right after): the check holds on the window's thread.
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
-        assert(::IsWindow(hwnd_));
+        assert(::GetCurrentThreadId() != windowThread_ || ::IsWindow(hwnd_));
         return ::SendMessageA(hwnd_, message, wParam, lParam);
     }
 
     HWND hwnd_ = nullptr;
+    // The thread that made the window, as it was when attached; 0 for no window.
+    DWORD windowThread_ = 0;
 };
 
 } // namespace fw
