@@ -55,6 +55,9 @@ public:
     void waitForWindowGone(const Window& window, Millis limit = DefaultTimeout) const;
 
 private:
+    // Has a coverage build write its counts before it is killed.
+    void requestCoverageDump() const;
+
     UniqueHandle process_;
     UniqueHandle thread_;
     DWORD processId_ = 0;
