@@ -19,7 +19,7 @@ install_packages() {
     local wanted=(cmake make g++ googletest xvfb xauth x11-utils imagemagick
         g++-mingw-w64-i686-posix mingw-w64-i686-dev
         g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-        wine wine64 wine32:i386 fonts-wine)
+        wine wine64 wine32:i386 fonts-wine gcovr)
     local missing=()
     local package
     for package in "${wanted[@]}"; do

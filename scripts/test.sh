@@ -51,5 +51,7 @@ if [ -f "$ROOT/tests/host/CMakeLists.txt" ]; then
     stage_done "the host-side tests"
 fi
 
+bash "$ROOT/scripts/debug-coverage.sh" || status=1
+
 log "done in $(($(date +%s) - CORVANE_START)) s"
 exit $status
