@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct LockCase {
     // True when the Update goes through; false when it must be refused untouched.
     bool updates;
 };
+
+// Names the case in gtest's messages.
+void PrintTo(const LockCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 } // namespace
 
