@@ -50,10 +50,20 @@ CoverageDump::~CoverageDump() {
 DWORD WINAPI CoverageDump::Serve(void* self) {
     const auto& dump = *static_cast<const CoverageDump*>(self);
     const HANDLE waits[] = {dump.stop_.Get(), dump.request_.Get()};
-    while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    for (;;) {
+        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        if (woke != WAIT_OBJECT_0 + 1) {
+            if (woke == WAIT_FAILED) {
+                const DWORD error = ::GetLastError();
+                fw::FailureTrace("Coverage", "WaitForMultipleObjects").LastError(error);
+            }
+            return 0;
+        }
         __gcov_dump();
         __gcov_reset();
-        ::SetEvent(dump.done_.Get());
+        if (!::SetEvent(dump.done_.Get())) {
+            const DWORD error = ::GetLastError();
+            fw::FailureTrace("Coverage", "SetEvent").LastError(error);
+        }
     }
-    return 0;
 }
