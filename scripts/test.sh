@@ -53,5 +53,7 @@ fi
 "$ROOT/scripts/fuzz.sh" || status=1; stage_done "the fuzzers"
 "$ROOT/scripts/static-checks.sh" || status=1; stage_done "static analysis"
 
+bash "$ROOT/scripts/debug-coverage.sh" || status=1
+
 log "done in $(($(date +%s) - CORVANE_START)) s"
 exit $status

@@ -160,8 +160,25 @@ DWORD AppProcess::waitForExit(Millis limit) const {
     return *exitCode();
 }
 
+// A coverage build of the program (app/CoverageDump.cpp) writes its counts when asked, which
+// TerminateProcess would lose; any other program has no such event and is killed at once. A
+// program that does not answer (its counts half written, or hung) is killed all the same.
+void AppProcess::requestCoverageDump() const {
+    const std::string id = std::to_string(processId_);
+    const fw::UniqueHandle request(
+        OpenEventA(EVENT_MODIFY_STATE, FALSE, ("Corvane.CoverageDump." + id).c_str()));
+    const fw::UniqueHandle done(
+        OpenEventA(SYNCHRONIZE, FALSE, ("Corvane.CoverageDumped." + id).c_str()));
+    if (!request || !done || !SetEvent(request.Get())) {
+        return;
+    }
+    const HANDLE ends[] = {done.Get(), process_.Get()};
+    WaitForMultipleObjects(2, ends, FALSE, static_cast<DWORD>(DefaultTimeout.count()));
+}
+
 // Bounded wait: a process that will not die is reported, not waited on forever.
 void AppProcess::kill() {
+    requestCoverageDump();
     TerminateProcess(process_.Get(), KilledExitCode);
     if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(DefaultTimeout.count())) !=
         WAIT_OBJECT_0) {

@@ -58,6 +58,9 @@ public:
     void waitForWindowGone(const Window& window, Millis limit = DefaultTimeout) const;
 
 private:
+    // Has a coverage build write its counts before it is killed.
+    void requestCoverageDump() const;
+
     fw::UniqueHandle process_;
     fw::UniqueHandle thread_;
     DWORD processId_ = 0;

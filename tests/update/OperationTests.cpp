@@ -4,6 +4,7 @@
 #include "Product.h"
 #include "SimFolder.h"
 
+#include "Controls.h"
 #include "Dialogs.h"
 #include "Probe.h"
 #include "Wait.h"
@@ -229,4 +230,38 @@ TEST_F(OperationTest, WorkerStartsSuspendedAndRunsWithACleanCancelFlag) {
     const std::wstring program(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
     EXPECT_TRUE(request.job->m_updateFilePath ==
                 program.substr(0, program.rfind(L'\\')) + L"\\NV(01_01_06)_update.dcc");
+}
+
+// Update started with the focus nowhere (its command sent, as an accessibility tool may, rather
+// than a click, which focuses the button) leaves no control to return the focus to: it goes to
+// the first control that takes it, not to the group box, where Enter means OK and ends the tool.
+TEST_F(OperationTest, FocusGoesToTheFirstControlWhenNoneHadItBeforeUpdate) {
+    const InProcessApp app;
+    const Window& main = app.Main();
+    // SetFocus works on the calling thread's windows: for a moment the test shares the input
+    // state of the tool's thread.
+    ASSERT_TRUE(::AttachThreadInput(::GetCurrentThreadId(), main.threadId(), TRUE));
+    ::SetFocus(nullptr);
+    ::AttachThreadInput(::GetCurrentThreadId(), main.threadId(), FALSE);
+    ASSERT_EQ(guitest::focusedWindow(main), Window());
+    // The command itself: a click would give the button the focus first.
+    main.post(WM_COMMAND, MAKEWPARAM(IDC_UPDATE, BN_CLICKED),
+              reinterpret_cast<LPARAM>(app.Control(IDC_UPDATE).handle()));
+    const Window box = app.WaitForBox();
+    EXPECT_EQ(box.caption(), "Completion");
+    app.Press(box, IDOK);
+    EXPECT_TRUE(BackToIdle(app));
+    const Window portList = app.Control(IDC_PORT_LIST);
+    EXPECT_NO_THROW(guitest::waitFor("the focus on the port list",
+                                     [&] { return guitest::focusedWindow(main) == portList; }))
+        << "focus on \"" << guitest::focusedWindow(main).text() << "\"";
+}
+
+// The icon dragged for the minimised window is the window's own: it goes back as the message's
+// result, not as the dialog procedure's TRUE, which the system would take for an icon handle.
+TEST_F(OperationTest, DragIconIsTheWindowsOwnIcon) {
+    const InProcessApp app;
+    const LRESULT icon = app.Main().send(WM_GETICON, ICON_BIG);
+    EXPECT_NE(icon, 0);
+    EXPECT_EQ(app.Main().send(WM_QUERYDRAGICON), icon);
 }
