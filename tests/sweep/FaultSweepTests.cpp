@@ -13,6 +13,7 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Wait.h"
+#include "WineSettings.h"
 
 #include "diag/DiagCommands.h"
 #include "fw/WorkerThread.h"
@@ -425,6 +426,10 @@ protected:
         expect(outcome.answered, "the window did not answer while the box showed");
         expect(outcome.answeredWhileStalled, "the window did not answer during the stall");
         expect(outcome.idleAfterwards, "the window stayed busy after the box");
+        if (run.fault == Fault::ResumeFails) {
+            expect(Win32Faults::Count(Call::TerminateThread) == 1,
+                   "the worker that never ran was not ended");
+        }
         const std::string port = PortState(outcome, run.ending == Ending::Done);
         expect(port.empty(), port);
         if (run.operation == Operation::Update) {
@@ -472,6 +477,12 @@ protected:
     DiagCommands::Pause previousPause_ = nullptr;
     int serial_ = 0;
 };
+
+// Wine reads whether a program's windows are managed when the program starts; without a window
+// manager a managed box takes 2 s to hide. So a run of its own sets it before the sweep runs.
+TEST(SweepWindows, AreUnmanaged) {
+    guitest::useUnmanagedWindows("fault_sweep.exe");
+}
 
 // Each group (operation and selection) is recorded first, then swept on the same running tool.
 // One line at the end gives the count.

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int CallCount = 5;
+constexpr int CallCount = 6;
 
 std::atomic<bool> armed{false};
 std::atomic<int> armedCall{0};
@@ -21,10 +21,12 @@ using BeginThreadFn = uintptr_t(__cdecl*)(void*, unsigned, unsigned(__stdcall*)(
                                           unsigned, unsigned*);
 using ResumeThreadFn = DWORD(WINAPI*)(HANDLE);
 using SetThreadPriorityFn = BOOL(WINAPI*)(HANDLE, int);
+using TerminateThreadFn = BOOL(WINAPI*)(HANDLE, DWORD);
 ReadFileFn realReadFile = nullptr;
 BeginThreadFn realBeginThread = nullptr;
 ResumeThreadFn realResumeThread = nullptr;
 SetThreadPriorityFn realSetThreadPriority = nullptr;
+TerminateThreadFn realTerminateThread = nullptr;
 
 // The import table's own cast: a slot holds any function's address.
 template <class Fn> void* Address(Fn function) {
@@ -46,11 +48,14 @@ Win32Faults::Win32Faults()
       resumeThread_(std::make_unique<ImportPatch>("kernel32.dll", "ResumeThread",
                                                   Address(&ResumeThreadStandIn))),
       setThreadPriority_(std::make_unique<ImportPatch>("kernel32.dll", "SetThreadPriority",
-                                                       Address(&SetThreadPriorityStandIn))) {
+                                                       Address(&SetThreadPriorityStandIn))),
+      terminateThread_(std::make_unique<ImportPatch>("kernel32.dll", "TerminateThread",
+                                                     Address(&TerminateThreadStandIn))) {
     realReadFile = As<ReadFileFn>(readFile_->Original());
     realBeginThread = As<BeginThreadFn>(beginThread_->Original());
     realResumeThread = As<ResumeThreadFn>(resumeThread_->Original());
     realSetThreadPriority = As<SetThreadPriorityFn>(setThreadPriority_->Original());
+    realTerminateThread = As<TerminateThreadFn>(terminateThread_->Original());
 }
 
 // The patches put the system's functions back as they go.
@@ -141,6 +146,15 @@ BOOL WINAPI Win32Faults::SetThreadPriorityStandIn(HANDLE thread, int priority) {
         return FALSE;
     }
     return realSetThreadPriority(thread, priority);
+}
+
+// While armed the worker that never ran stays suspended until this program ends.
+BOOL WINAPI Win32Faults::TerminateThreadStandIn(HANDLE thread, DWORD exitCode) {
+    if (armed.load()) {
+        Fails(Call::TerminateThread);
+        return TRUE;
+    }
+    return realTerminateThread(thread, exitCode);
 }
 
 // The tool's nothrow allocations (the transfer buffer, the worker's blocks, the port list) all
