@@ -53,7 +53,8 @@ constexpr int16_t BrokenDetail = -5;
 constexpr uint16_t Garbage = 0xBEEF;
 // Bytes of the reply that a timed-out receive still delivers.
 constexpr uint32_t PartialReply = 7;
-constexpr UINT AnswerLimitMs = 5000;
+// As long as any other wait: a window that does not answer within it is hung.
+constexpr UINT AnswerLimitMs = 30000;
 
 constexpr char MainCaption[] = "Corvane (NVM Ver.1.01.06)";
 constexpr char ErrorCaption[] = "Error";
