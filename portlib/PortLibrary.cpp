@@ -149,7 +149,16 @@ PortResult PortLibrary::SendCounted(const void* data, uint32_t count, uint32_t* 
     }
     uint8_t flag = 0;
     const PortResult result = send(data, count, &flag);
-    sentSize(sent);
+    const PortResult counted = sentSize(sent);
+    // A send that stopped part-way is resumed after the bytes counted; without the count the
+    // resumed send would repeat or skip bytes, so a failing count ends the send as a missing
+    // one does. A send that took everything needs no count.
+    if (result != PortOk && counted != PortOk) {
+        fw::FailureTrace("Port library", lvx::GetPreviousSentDataSizeName)
+            .PortResult(counted)
+            .Note("the send stopped part-way: its count is unknown");
+        return PortNoLibrary;
+    }
     return result;
 }
 

@@ -39,7 +39,8 @@ public:
     PortResult GetDeviceId(char* buffer, uint32_t size);
     // Sets the five port time-outs.
     PortResult SetPortTimeOut(PortTimeOuts timeOuts);
-    // Sends count bytes and always refreshes *sent with the bytes the send delivered.
+    // Sends count bytes and always asks for *sent, the bytes the send delivered; a send that
+    // did not finish and whose count fails gives PortNoLibrary, as without the entry point.
     PortResult SendCounted(const void* data, uint32_t count, uint32_t* sent);
     // Sets the receive type.
     PortResult SetReceiveType(uint32_t type);

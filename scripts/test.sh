@@ -39,6 +39,7 @@ stage_done "starting Wine ($FLAVOUR${CORVANE_I386_EMULATED:+, under qemu-i386})"
 status=0
 log "running the tests under Wine"
 ctest --test-dir "$OUT/$FLAVOUR" --output-on-failure --timeout 300 || status=1
+"$ROOT/scripts/reliability-figures.sh" "$OUT/$FLAVOUR"
 stage_done "the Wine test suite"
 
 if [ -f "$ROOT/tests/host/CMakeLists.txt" ]; then

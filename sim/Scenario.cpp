@@ -1,5 +1,6 @@
 #include "sim/Scenario.h"
 
+#include "portlib/LorvexApi.h"
 #include "sim/ByteText.h"
 
 #include <cctype>
@@ -165,6 +166,61 @@ bool applyGlobal(const Line& line, uint16_t& noPrinter, std::string& statePath) 
         return true;
     }
     return false;
+}
+
+// Takes a trailing "WORD N" (N > 0) off values, if there is one.
+bool takeTrailing(std::vector<Token>& values, const char* word, uint32_t& number, bool& malformed) {
+    const std::size_t n = values.size();
+    if (n < 3 || values[n - 2].quoted || lower(values[n - 2].text) != word) {
+        return false;
+    }
+    malformed = !parseCount(values[n - 1], number) || number == 0;
+    values.resize(n - 2);
+    return true;
+}
+
+// True for one of the exported names, spelled exactly.
+bool isEntryPoint(const std::string& name) {
+    for (const char* entry : lvx::EntryPointNames) {
+        if (name == entry) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// `fail ENTRY = CODE [DETAIL] [part N] [at N]` and `upper ENTRY = HHHH [at N]`.
+bool applyCallRule(const Line& line, std::vector<CallRule>& rules) {
+    if (!line.subject || line.subject->quoted || !isEntryPoint(line.subject->text)) {
+        return false;
+    }
+    CallRule rule;
+    rule.entry = line.subject->text;
+    std::vector<Token> values = line.values;
+    bool malformed = false;
+    takeTrailing(values, "at", rule.atCall, malformed);
+    if (malformed) {
+        return false;
+    }
+    if (line.key == "upper") {
+        long long upper = 0;
+        rule.kind = CallRule::Kind::Upper;
+        if (values.size() != 1 || !integerIn(values[0], 1, 0xFFFF, upper)) {
+            return false;
+        }
+        rule.upper = static_cast<uint16_t>(upper);
+    } else {
+        rule.kind = CallRule::Kind::Fail;
+        if (takeTrailing(values, "part", rule.deliver, malformed) &&
+            (malformed || rule.entry != lvx::ReceiveName)) {
+            return false;
+        }
+        if (!parseOutcome(values, 0, rule.outcome)) {
+            return false;
+        }
+    }
+    rules.push_back(rule);
+    return true;
 }
 
 // Applies a key that names a reply or an NVM byte; these take a subject.
@@ -358,8 +414,15 @@ Scenario Scenario::parse(const std::string& text, std::vector<std::string>& prob
             problems.push_back(where + problem);
             continue;
         }
-        const bool applied = current != nullptr ? applyPrinter(line, *current)
-                                                : applyGlobal(line, s.noPrinter_, s.statePath_);
+        const bool callRule = line.key == "fail" || line.key == "upper";
+        bool applied = false;
+        if (current != nullptr) {
+            applied = applyPrinter(line, *current);
+        } else if (callRule) {
+            applied = applyCallRule(line, s.callRules_);
+        } else {
+            applied = applyGlobal(line, s.noPrinter_, s.statePath_);
+        }
         if (!applied) {
             problems.push_back(where + "cannot use '" + line.key + "' here or its value");
         }

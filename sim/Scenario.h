@@ -58,6 +58,22 @@ struct OverReportRule {
     uint32_t atCall = 0;
 };
 
+// A rule on calls of one entry point, counted since the scenario was read: the atCall-th call
+// (0: every call) fails, or answers with garbage in the upper half of its return register.
+struct CallRule {
+    enum class Kind { Fail, Upper };
+    // The exported name, e.g. "SendByLvx".
+    std::string entry;
+    Kind kind = Kind::Fail;
+    // Fail: the call does nothing else and returns this.
+    Outcome outcome;
+    // Fail on ReceiveByLvx: the first bytes of the reply then due are still delivered.
+    uint32_t deliver = 0;
+    // Upper: the call acts as always; these are the upper 16 bits of its return register.
+    uint16_t upper = 0;
+    uint32_t atCall = 0;
+};
+
 // One virtual printer.
 struct PrinterConfig {
     PortId port = 0;
@@ -102,6 +118,8 @@ public:
     uint16_t noPrinterResult() const { return noPrinter_; }
     // State file named by the scenario (relative to the scenario's folder), or empty.
     const std::string& statePath() const { return statePath_; }
+    // The call rules, in the order of their lines.
+    const std::vector<CallRule>& callRules() const { return callRules_; }
     // Port number of "LPT1", "USB001", "USB1" or a plain number; 0 if none of these.
     static PortId parsePortName(const std::string& name);
 
@@ -109,6 +127,7 @@ private:
     std::map<PortId, PrinterConfig> printers_;
     uint16_t noPrinter_ = NoPrinterCode;
     std::string statePath_;
+    std::vector<CallRule> callRules_;
 };
 
 } // namespace lvxsim

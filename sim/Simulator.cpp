@@ -1,5 +1,6 @@
 #include "sim/Simulator.h"
 
+#include "portlib/LorvexApi.h"
 #include "sim/ByteText.h"
 #include "sim/FileHandle.h"
 #include "sim/StateFile.h"
@@ -94,9 +95,13 @@ void Simulator::detach(bool processExit) {
 }
 
 // Re-reads the scenario (and state path) and opens the port if its printer allows.
-uint16_t Simulator::portOpen(uint16_t portId) {
+uint32_t Simulator::portOpen(uint16_t portId) {
     CriticalSection::Guard guard(lock_);
     reloadScenario();
+    const CallRule* rule = countCall(lvx::PortOpenName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("PortOpenByLvx port=" + std::to_string(portId), *rule);
+    }
     if (session_) {
         notes_.push_back("port " + std::to_string(openPort_) + " was still open; closed it");
         session_.reset();
@@ -118,35 +123,50 @@ uint16_t Simulator::portOpen(uint16_t portId) {
         openPort_ = portId;
     }
     logCall("PortOpenByLvx port=" + std::to_string(portId) + " " + finish(outcome));
-    return outcome.code;
+    return withUpper(outcome.code, rule);
 }
 
 // Closing with nothing open is harmless.
-uint16_t Simulator::portClose() {
+uint32_t Simulator::portClose() {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::PortCloseName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("PortCloseByLvx", *rule);
+    }
     if (!session_) {
         notes_.push_back("no port was open");
     }
     session_.reset();
     openPort_ = 0;
     logCall("PortCloseByLvx " + finish({}));
-    return PortOk;
+    return withUpper(PortOk, rule);
 }
 
 // The printer's device check result.
-uint16_t Simulator::checkDeviceId() {
+uint32_t Simulator::checkDeviceId() {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::CheckDeviceIdName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("CheckDeviceIDByLvx", *rule);
+    }
     if (!session_) {
         return notOpen("CheckDeviceIDByLvx");
     }
     const Outcome outcome = session_->config().check;
     logCall("CheckDeviceIDByLvx " + finish(outcome));
-    return outcome.code;
+    return withUpper(outcome.code, rule);
 }
 
 // The model name, written only on success; a 100-byte name leaves no room for the NUL.
-uint16_t Simulator::getModelName(char* buffer) {
+uint32_t Simulator::getModelName(char* buffer) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::GetModelNameName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("GetModelNameByLvx", *rule);
+    }
     if (!session_) {
         return notOpen("GetModelNameByLvx");
     }
@@ -160,25 +180,35 @@ uint16_t Simulator::getModelName(char* buffer) {
         line += " text=" + text::quote(fill(buffer, 100, session_->config().model));
     }
     logCall(line);
-    return outcome.code;
+    return withUpper(outcome.code, rule);
 }
 
 // Exactly 16 bits are written.
-uint16_t Simulator::getIoErrorCode(int16_t* detail) {
+uint32_t Simulator::getIoErrorCode(int16_t* detail) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::GetIoErrorCodeName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("GetIoErrorCodeByLvx", *rule);
+    }
     if (detail == nullptr) {
         logCall("GetIoErrorCodeByLvx detail=null " + finish({BadArgumentCode, 0}));
         return BadArgumentCode;
     }
     *detail = lastDetail_;
     logCall("GetIoErrorCodeByLvx " + finish({}) + " detail=" + std::to_string(lastDetail_));
-    return PortOk;
+    return withUpper(PortOk, rule);
 }
 
 // The printer takes what its rules allow; the call lasts as the rate and latency say.
-uint16_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
+uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
     lastSent_ = 0;
+    const CallRule* rule = countCall(lvx::SendName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("SendByLvx count=" + std::to_string(count), *rule);
+    }
     if (!session_) {
         return notOpen("SendByLvx count=" + std::to_string(count));
     }
@@ -212,12 +242,34 @@ uint16_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
         line += " reported=" + std::to_string(result.reported);
     }
     logCall(line);
-    return result.outcome.code;
+    return withUpper(result.outcome.code, rule);
 }
 
 // Delivers at most *count bytes and sets *count to how many; the rest of the buffer stays.
-uint16_t Simulator::receive(void* buffer, uint32_t* count) {
+uint32_t Simulator::receive(void* buffer, uint32_t* count) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::ReceiveName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail && buffer != nullptr &&
+        count != nullptr) {
+        // The reply that was due is lost, but for the part the rule still delivers.
+        const uint32_t capacity = *count;
+        std::string bytes = session_ ? session_->receive(capacity).bytes : std::string();
+        bytes.resize(std::min<std::size_t>(bytes.size(), rule->deliver));
+        if (!bytes.empty()) {
+            std::memcpy(buffer, bytes.data(), bytes.size());
+        }
+        *count = static_cast<uint32_t>(bytes.size());
+        const std::string delivered =
+            bytes.empty() ? ""
+                          : " got=" + std::to_string(bytes.size()) + " data=" + text::toHex(bytes);
+        logCall("ReceiveByLvx count=" + std::to_string(capacity) + " " + finish(rule->outcome) +
+                delivered);
+        return rule->outcome.code;
+    }
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("ReceiveByLvx buffer=null", *rule);
+    }
     if (!session_) {
         return notOpen("ReceiveByLvx count=" + std::to_string(count != nullptr ? *count : 0));
     }
@@ -237,12 +289,17 @@ uint16_t Simulator::receive(void* buffer, uint32_t* count) {
     *count = static_cast<uint32_t>(result.bytes.size());
     logCall("ReceiveByLvx count=" + std::to_string(capacity) + " " + finish(result.outcome) +
             " got=" + std::to_string(result.bytes.size()) + " data=" + text::toHex(result.bytes));
-    return result.outcome.code;
+    return withUpper(result.outcome.code, rule);
 }
 
 // The device ID, written only on success, NUL-terminated only if it fits.
-uint16_t Simulator::getDeviceId(char* buffer, uint32_t size) {
+uint32_t Simulator::getDeviceId(char* buffer, uint32_t size) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::GetDeviceIdName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("GetDeviceIDByLvx size=" + std::to_string(size), *rule);
+    }
     if (!session_) {
         return notOpen("GetDeviceIDByLvx size=" + std::to_string(size));
     }
@@ -257,36 +314,54 @@ uint16_t Simulator::getDeviceId(char* buffer, uint32_t size) {
         line += " text=" + text::quote(fill(buffer, size, session_->config().deviceId));
     }
     logCall(line);
-    return outcome.code;
+    return withUpper(outcome.code, rule);
 }
 
 // Only recorded.
-uint16_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
+uint32_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
                                    uint32_t fifth) {
     CriticalSection::Guard guard(lock_);
-    logCall("SetPortTimeOutByLvx first=" + std::to_string(first) +
-            " second=" + std::to_string(second) + " third=" + std::to_string(third) + " fourth=" +
-            std::to_string(fourth) + " fifth=" + std::to_string(fifth) + " " + finish({}));
-    return PortOk;
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::SetPortTimeOutName);
+    const std::string call =
+        "SetPortTimeOutByLvx first=" + std::to_string(first) + " second=" + std::to_string(second) +
+        " third=" + std::to_string(third) + " fourth=" + std::to_string(fourth) +
+        " fifth=" + std::to_string(fifth);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse(call, *rule);
+    }
+    logCall(call + " " + finish({}));
+    return withUpper(PortOk, rule);
 }
 
 // What the latest send delivered (or over-reported).
-uint16_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
+uint32_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
     CriticalSection::Guard guard(lock_);
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::GetPreviousSentDataSizeName);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse("GetPreviousSentDataSizeByLvx", *rule);
+    }
     if (sent == nullptr) {
         logCall("GetPreviousSentDataSizeByLvx sent=null " + finish({BadArgumentCode, 0}));
         return BadArgumentCode;
     }
     *sent = lastSent_;
     logCall("GetPreviousSentDataSizeByLvx " + finish({}) + " sent=" + std::to_string(lastSent_));
-    return PortOk;
+    return withUpper(PortOk, rule);
 }
 
 // Only recorded.
-uint16_t Simulator::setReceiveType(uint32_t type) {
+uint32_t Simulator::setReceiveType(uint32_t type) {
     CriticalSection::Guard guard(lock_);
-    logCall("SetReceiveTypeByLvx type=" + std::to_string(type) + " " + finish({}));
-    return PortOk;
+    reloadWhileIdle();
+    const CallRule* rule = countCall(lvx::SetReceiveTypeName);
+    const std::string call = "SetReceiveTypeByLvx type=" + std::to_string(type);
+    if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
+        return refuse(call, *rule);
+    }
+    logCall(call + " " + finish({}));
+    return withUpper(PortOk, rule);
 }
 
 // Reads the file at every open: it is small, and comparing text catches any change.
@@ -298,6 +373,7 @@ void Simulator::reloadScenario() {
     if (!loaded_ || key != scenarioKey_) {
         loaded_ = true;
         scenarioKey_ = key;
+        callCounts_.clear();
         if (present) {
             std::vector<std::string> problems;
             scenario_ = Scenario::parse(text, problems);
@@ -312,6 +388,40 @@ void Simulator::reloadScenario() {
         }
     }
     statePath_ = statePath(present ? path : std::string());
+}
+
+// Only between sessions: a session keeps the printer it started with.
+void Simulator::reloadWhileIdle() {
+    if (!session_) {
+        reloadScenario();
+    }
+}
+
+// The first rule of the scenario's that names this call.
+const CallRule* Simulator::countCall(const char* entry) {
+    const uint32_t call = ++callCounts_[entry];
+    for (const CallRule& rule : scenario_.callRules()) {
+        if (rule.entry == entry && (rule.atCall == 0 || rule.atCall == call)) {
+            notes_.push_back(std::string(rule.kind == CallRule::Kind::Fail ? "fail" : "upper") +
+                             " rule matched call " + std::to_string(call) + " of " + entry);
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+// The call did nothing but fail.
+uint32_t Simulator::refuse(const std::string& call, const CallRule& rule) {
+    logCall(call + " " + finish(rule.outcome));
+    return rule.outcome.code;
+}
+
+// Garbage above a result the tool must read as 16 bits.
+uint32_t Simulator::withUpper(uint16_t code, const CallRule* rule) {
+    if (rule == nullptr || rule->kind != CallRule::Kind::Upper) {
+        return code;
+    }
+    return static_cast<uint32_t>(rule->upper) << 16 | code;
 }
 
 // "-> 0xCODE", with the detail when the code is an I/O failure.

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,33 +35,43 @@ public:
     // DLL unload: logs it, with the port still open if any; processExit when the process ends.
     void detach(bool processExit);
 
-    // The entry points; each logs one line.
-    uint16_t portOpen(uint16_t portId);
+    // The entry points; each logs one line. Each gives its whole return register: the result in
+    // the low 16 bits, and 0 above them unless a call rule puts garbage there.
+    uint32_t portOpen(uint16_t portId);
     // Closes the open port.
-    uint16_t portClose();
+    uint32_t portClose();
     // The printer's device check result.
-    uint16_t checkDeviceId();
+    uint32_t checkDeviceId();
     // Writes the model name into a 100-byte buffer.
-    uint16_t getModelName(char* buffer);
+    uint32_t getModelName(char* buffer);
     // Writes the detail of the latest I/O failure.
-    uint16_t getIoErrorCode(int16_t* detail);
+    uint32_t getIoErrorCode(int16_t* detail);
     // Offers count bytes to the printer.
-    uint16_t send(const void* data, uint32_t count, uint8_t* flag);
+    uint32_t send(const void* data, uint32_t count, uint8_t* flag);
     // Hands out the next reply.
-    uint16_t receive(void* buffer, uint32_t* count);
+    uint32_t receive(void* buffer, uint32_t* count);
     // Writes the device ID into a buffer of size bytes.
-    uint16_t getDeviceId(char* buffer, uint32_t size);
+    uint32_t getDeviceId(char* buffer, uint32_t size);
     // Records the five time-outs.
-    uint16_t setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
+    uint32_t setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
                             uint32_t fifth);
     // Writes how many bytes the latest send delivered.
-    uint16_t getPreviousSentDataSize(uint32_t* sent);
+    uint32_t getPreviousSentDataSize(uint32_t* sent);
     // Records the receive type.
-    uint16_t setReceiveType(uint32_t type);
+    uint32_t setReceiveType(uint32_t type);
 
 private:
     // Re-reads the scenario file and adopts it when its text changed.
     void reloadScenario();
+    // Between sessions every call looks for a changed scenario, so a call rule can reach the
+    // calls that come before the next open.
+    void reloadWhileIdle();
+    // Counts a call of entry; the call rule that applies to it, or null.
+    const CallRule* countCall(const char* entry);
+    // Logs a call that a fail rule refuses; its result.
+    uint32_t refuse(const std::string& call, const CallRule& rule);
+    // The return register for code, with the upper half an upper rule gives.
+    static uint32_t withUpper(uint16_t code, const CallRule* rule);
     // Remembers the I/O detail of an outcome and formats "-> 0xCODE [detail=D]".
     std::string finish(const Outcome& outcome);
     // Writes the call line, then the notes gathered during the call.
@@ -86,6 +97,8 @@ private:
     int16_t lastDetail_ = 0;
     uint32_t lastSent_ = 0;
     std::vector<std::string> notes_;
+    // Calls of each entry point since the scenario was read.
+    std::map<std::string, uint32_t> callCounts_;
 };
 
 } // namespace lvxsim

@@ -325,6 +325,70 @@ TEST_F(SimTest, ReplyOverridesTimeOutsAndFailures) {
     EXPECT_EQ(api.get().first, IoError) << "the refused read must not be answered";
 }
 
+// Call rules count each entry point's calls from the reading of the scenario, which between
+// sessions any call does: the first close, before any open, is already call 1 of its entry.
+TEST_F(SimTest, CallRulesFailOrGarbleTheNthCallOfAnEntryPoint) {
+    auto s = instantLpt1();
+    s.failCall(lvx::PortCloseName, 0x0103, 0, 1)
+        .failCall(lvx::SendName, IoError, -5, 2)
+        .upperBits(lvx::GetPreviousSentDataSizeName, 0xBEEF, 2)
+        .failCall(lvx::ReceiveName, IoError, -109, 1, 7)
+        .failCall(lvx::GetDeviceIdName, 0x0104);
+    ASSERT_TRUE(s.write(files_.scenario));
+    Library lib(dllPath());
+    Api api(lib);
+    // The whole return register, as the rules leave it.
+    const auto sentSize =
+        lib.get<uint32_t(__stdcall*)(uint32_t*)>(lvx::GetPreviousSentDataSizeName);
+
+    EXPECT_EQ(api.close(), 0x0103);
+    ASSERT_EQ(api.open(lpt(1)), 1);
+    char id[lvx::DeviceIdSize] = {};
+    EXPECT_EQ(api.deviceId(id, sizeof id), 0x0104);
+    EXPECT_EQ(id[0], '\0') << "a refused call writes nothing";
+    EXPECT_EQ(api.put(simctl::prefixCommand()), 1);
+    EXPECT_EQ(api.put(simctl::enterDiagCommand()), IoError);
+    EXPECT_EQ(api.detail(), -5);
+    EXPECT_EQ(api.lastSent(), 0u);
+    EXPECT_EQ(simctl::readFile(files_.capture), simctl::prefixCommand())
+        << "refused: nothing taken";
+    EXPECT_EQ(api.put(simctl::enterDiagCommand()), 1);
+    uint32_t sent = 0;
+    EXPECT_EQ(sentSize(&sent), 0xBEEF0001u) << "call 2 of its entry";
+    EXPECT_EQ(sent, simctl::enterDiagCommand().size()) << "the call itself acts as always";
+    EXPECT_EQ(sentSize(&sent), 1u);
+
+    api.put(simctl::versionReadCommand());
+    EXPECT_EQ(api.get(), std::make_pair(IoError, std::string("DIAG CD"))) << "7 bytes delivered";
+    EXPECT_EQ(api.detail(), -109);
+    EXPECT_EQ(api.get().first, IoError) << "the rest of that reply is lost";
+    api.put(simctl::addressReadCommand(0x11BA));
+    EXPECT_EQ(api.get(), std::make_pair(uint16_t{1}, std::string("DIAG CD=12,05")));
+    EXPECT_EQ(api.close(), 1);
+
+    const auto records = simctl::readLog(files_.log);
+    std::vector<std::string> notes;
+    for (const auto& record : records) {
+        if (record.kind == simctl::LogRecord::Kind::Note &&
+            record.note.find(" rule matched call ") != std::string::npos) {
+            notes.push_back(record.note);
+        }
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"fail rule matched call 1 of PortCloseByLvx",
+                                               "fail rule matched call 1 of GetDeviceIDByLvx",
+                                               "fail rule matched call 2 of SendByLvx",
+                                               "upper rule matched call 2 of "
+                                               "GetPreviousSentDataSizeByLvx",
+                                               "fail rule matched call 1 of ReceiveByLvx"}));
+
+    // A changed scenario starts the count again.
+    auto again = instantLpt1();
+    again.failCall(lvx::PortOpenName, IoError, -5, 1);
+    ASSERT_TRUE(again.write(files_.scenario));
+    EXPECT_EQ(api.open(lpt(1)), IoError);
+    EXPECT_EQ(api.open(lpt(1)), 1);
+}
+
 // --- Transfer rules and capture ------------------------------------------------------------
 
 // Sends data as a careful tool does: on -81 it resumes after what was delivered.

@@ -270,6 +270,22 @@ Scenario& Scenario::noPrinterResult(uint16_t code) {
     return *this;
 }
 
+// A call rule: the subject names the entry point.
+Scenario& Scenario::failCall(const std::string& entry, uint16_t code, int16_t detail,
+                             uint32_t atCall, uint32_t deliver) {
+    globals_.push_back("fail " + entry + " = " + outcome(code, detail) +
+                       (deliver != 0 ? " part " + std::to_string(deliver) : std::string()) +
+                       (atCall != 0 ? " at " + std::to_string(atCall) : std::string()));
+    return *this;
+}
+
+// A call rule on the upper half of the return register.
+Scenario& Scenario::upperBits(const std::string& entry, uint16_t upper, uint32_t atCall) {
+    globals_.push_back("upper " + entry + " = " + lvxsim::text::hex16(upper) +
+                       (atCall != 0 ? " at " + std::to_string(atCall) : std::string()));
+    return *this;
+}
+
 // Globals first, then each printer.
 std::string Scenario::text() const {
     std::string out = "# written by SimControl\n";

@@ -126,6 +126,13 @@ public:
     Scenario& statePath(const std::string& path);
     // PortOpenByLvx result for ports with no printer.
     Scenario& noPrinterResult(uint16_t code);
+    // Call atCall of entry (0: every call), counted since the library read the scenario, does
+    // nothing but fail with code (and detail); a failed ReceiveByLvx still delivers the first
+    // `deliver` bytes of the reply then due.
+    Scenario& failCall(const std::string& entry, uint16_t code, int16_t detail = 0,
+                       uint32_t atCall = 0, uint32_t deliver = 0);
+    // Call atCall of entry acts as always, with upper in the upper half of its return register.
+    Scenario& upperBits(const std::string& entry, uint16_t upper, uint32_t atCall = 0);
 
     // The whole scenario text.
     std::string text() const;
