@@ -24,8 +24,4 @@ private:
     WPARAM code_ = 0;
 };
 
-// Removes every queued input message of this thread: keys, mouse and non-client mouse alike.
-// PeekMessage hands out WM_QUIT whatever the filter asks for: one found on the way goes to quit.
-void DiscardQueuedInput(HeldQuit& quit);
-
 } // namespace fw

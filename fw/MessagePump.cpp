@@ -61,4 +61,19 @@ WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, He
     }
 }
 
+// The input flag takes what the raw input queue holds too, so input given while the thread was
+// busy goes as well; posted messages other than input stay queued. A quit posted as a message
+// (PostThreadMessage) is not input: it is looked for on its own.
+void DiscardQueuedInput(HeldQuit& quit) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+        if (msg.message == WM_QUIT) {
+            quit.Take(msg);
+        }
+    }
+    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        quit.Take(msg);
+    }
+}
+
 } // namespace fw

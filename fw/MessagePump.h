@@ -1,5 +1,6 @@
 // The window thread's one message pump: a filter in front of dispatching, as in WTL, a drain of
-// the queue that holds back a quit, and a wait that keeps the thread's windows answering.
+// the queue that holds back a quit, a wait that keeps the thread's windows answering, and the
+// discard of input given while the thread could not answer.
 #pragma once
 
 #include "fw/HeldQuit.h"
@@ -31,5 +32,9 @@ enum class WaitResult { Signalled, TimedOut, Failed };
 // arrives meanwhile. Failed when the wait itself keeps failing: the caller must then find out
 // some other way whether the handle was signalled.
 WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, HeldQuit& quit);
+
+// Removes every queued input message of this thread: keys, mouse and non-client mouse alike.
+// PeekMessage hands out WM_QUIT whatever the filter asks for: one found on the way goes to quit.
+void DiscardQueuedInput(HeldQuit& quit);
 
 } // namespace fw

@@ -3,6 +3,8 @@
 #include "portlib/LorvexApi.h"
 #include "sim/ByteText.h"
 
+#include <algorithm>
+#include <iterator>
 #include <cctype>
 
 namespace lvxsim {
@@ -181,12 +183,8 @@ bool takeTrailing(std::vector<Token>& values, const char* word, uint32_t& number
 
 // True for one of the exported names, spelled exactly.
 bool isEntryPoint(const std::string& name) {
-    for (const char* entry : lvx::EntryPointNames) {
-        if (name == entry) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(std::begin(lvx::EntryPointNames), std::end(lvx::EntryPointNames),
+                       [&](const char* entry) { return name == entry; });
 }
 
 // `fail ENTRY = CODE [DETAIL] [part N] [at N]` and `upper ENTRY = HHHH [at N]`.

@@ -400,14 +400,16 @@ void Simulator::reloadWhileIdle() {
 // The first rule of the scenario's that names this call.
 const CallRule* Simulator::countCall(const char* entry) {
     const uint32_t call = ++callCounts_[entry];
-    for (const CallRule& rule : scenario_.callRules()) {
-        if (rule.entry == entry && (rule.atCall == 0 || rule.atCall == call)) {
-            notes_.push_back(std::string(rule.kind == CallRule::Kind::Fail ? "fail" : "upper") +
-                             " rule matched call " + std::to_string(call) + " of " + entry);
-            return &rule;
-        }
+    const std::vector<CallRule>& rules = scenario_.callRules();
+    const auto found = std::find_if(rules.begin(), rules.end(), [&](const CallRule& rule) {
+        return rule.entry == entry && (rule.atCall == 0 || rule.atCall == call);
+    });
+    if (found == rules.end()) {
+        return nullptr;
     }
-    return nullptr;
+    notes_.push_back(std::string(found->kind == CallRule::Kind::Fail ? "fail" : "upper") +
+                     " rule matched call " + std::to_string(call) + " of " + entry);
+    return &*found;
 }
 
 // The call did nothing but fail.
