@@ -1,6 +1,7 @@
 #include "app/CoverageDump.h"
 
 #include "fw/Trace.h"
+#include "portlib/Operations.h"
 
 #include <windows.h>
 
@@ -28,13 +29,13 @@ CoverageDump::CoverageDump()
       stop_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     if (!request_ || !done_ || !stop_) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Coverage", "CreateEventA").LastError(error);
+        fw::FailureTrace(op::Coverage, "CreateEventA").LastError(error);
         return;
     }
     thread_.Reset(::CreateThread(nullptr, 0, Serve, this, 0, nullptr));
     if (!thread_) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Coverage", "CreateThread").LastError(error);
+        fw::FailureTrace(op::Coverage, "CreateThread").LastError(error);
     }
 }
 
@@ -55,7 +56,7 @@ DWORD WINAPI CoverageDump::Serve(void* self) {
         if (woke != WAIT_OBJECT_0 + 1) {
             if (woke == WAIT_FAILED) {
                 const DWORD error = ::GetLastError();
-                fw::FailureTrace("Coverage", "WaitForMultipleObjects").LastError(error);
+                fw::FailureTrace(op::Coverage, "WaitForMultipleObjects").LastError(error);
             }
             return 0;
         }
@@ -63,7 +64,7 @@ DWORD WINAPI CoverageDump::Serve(void* self) {
         __gcov_reset();
         if (!::SetEvent(dump.done_.Get())) {
             const DWORD error = ::GetLastError();
-            fw::FailureTrace("Coverage", "SetEvent").LastError(error);
+            fw::FailureTrace(op::Coverage, "SetEvent").LastError(error);
         }
     }
 }

@@ -12,5 +12,7 @@ inline constexpr char Verify[] = "Verify";
 inline constexpr char Update[] = "Update";
 inline constexpr char ShutdownBlock[] = "Shutdown block";
 inline constexpr char MainWindow[] = "Main window";
+inline constexpr char Message[] = "Message";
+inline constexpr char Coverage[] = "Coverage";
 
 } // namespace op

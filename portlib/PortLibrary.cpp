@@ -154,7 +154,7 @@ PortResult PortLibrary::SendCounted(const void* data, uint32_t count, uint32_t* 
     // resumed send would repeat or skip bytes, so a failing count ends the send as a missing
     // one does. A send that took everything needs no count.
     if (result != PortOk && counted != PortOk) {
-        fw::FailureTrace("Port library", lvx::GetPreviousSentDataSizeName)
+        fw::FailureTrace(op::PortLibrary, lvx::GetPreviousSentDataSizeName)
             .PortResult(counted)
             .Note("the send stopped part-way: its count is unknown");
         return PortNoLibrary;

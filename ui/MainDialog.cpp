@@ -231,7 +231,7 @@ int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT s
     const int pressed = ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
     if (pressed == 0) {
         const DWORD error = ::GetLastError();
-        fw::FailureTrace("Message", "MessageBoxA").LastError(error).Note(text);
+        fw::FailureTrace(op::Message, "MessageBoxA").LastError(error).Note(text);
     }
     return pressed;
 }
