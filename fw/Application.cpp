@@ -1,5 +1,7 @@
 #include "fw/Application.h"
 
+#include "fw/Module.h"
+
 #include <commctrl.h>
 
 namespace fw {
@@ -9,9 +11,12 @@ namespace {
 Application* current = nullptr;
 } // namespace
 
-// Registers the object as the process's application.
+// Registers the object as the process's application. The object is built by static
+// initialisation, before anything of the program loads a library: the search is closed to the
+// program's folder from the start (the traces need current set).
 Application::Application(const char* name) : name_(name) {
     current = this;
+    RestrictLibrarySearch();
 }
 
 // Forgets the object.

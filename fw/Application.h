@@ -9,7 +9,8 @@ class Dialog;
 
 class Application {
 public:
-    // name begins every failure trace of the process.
+    // name begins every failure trace of the process. Restricts the library search of the
+    // process first (RestrictLibrarySearch): a derived object's members may load libraries.
     explicit Application(const char* name);
     virtual ~Application();
     Application(const Application&) = delete;

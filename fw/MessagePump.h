@@ -26,14 +26,19 @@ protected:
 // without a filter). A quit is kept in quit instead of dispatched, where it would be lost.
 void PumpMessages(MessageFilter* filter, HeldQuit& quit);
 
+// The queue's input flags (QS_*) for this Windows: the Windows 7 ones, and from Windows 8 on
+// touch and pen as well (QS_TOUCH, QS_POINTER), which Windows 7 refuses as unknown bits.
+UINT InputQueueFlags();
+
 enum class WaitResult { Signalled, TimedOut, Failed };
 
 // Sleeps until handle is signalled or timeoutMs (or INFINITE) has passed, pumping whatever
-// arrives meanwhile. Failed when the wait itself keeps failing: the caller must then find out
-// some other way whether the handle was signalled.
+// arrives meanwhile, and what was in the queue already, seen or not. Failed when the wait itself
+// keeps failing: the caller must then find out some other way whether the handle was signalled.
 WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, HeldQuit& quit);
 
-// Removes every queued input message of this thread: keys, mouse and non-client mouse alike.
+// Removes every queued input message of this thread: keys, mouse, non-client mouse, touch and
+// pen alike.
 // PeekMessage hands out WM_QUIT whatever the filter asks for: one found on the way goes to quit.
 void DiscardQueuedInput(HeldQuit& quit);
 

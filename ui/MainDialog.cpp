@@ -258,12 +258,13 @@ bool MainDialog::RequirePortSelection() {
     return false;
 }
 
-// Nothing of the ports is touched when another copy holds them.
+// Nothing of the ports is touched when another copy holds them, or something that is not one.
 bool MainDialog::RequirePortLock(const PortLock& lock) {
     if (lock.Held()) {
         return true;
     }
-    ShowMessage(fw::LoadResString(IDS_PORTS_IN_USE), nullptr, MB_ICONERROR);
+    ShowMessage(fw::LoadResString(lock.Foreign() ? IDS_PORTS_LOCK_FOREIGN : IDS_PORTS_IN_USE),
+                nullptr, MB_ICONERROR);
     return false;
 }
 
@@ -278,8 +279,8 @@ void MainDialog::OnPortListDropDown() {
     FillPortList();
 }
 
-// While another copy holds the ports (its transfer may be on one of them), the list shows the
-// names alone and no port is opened.
+// While another copy holds the ports (its transfer may be on one of them), or something that is
+// not a copy holds the lock's name, the list shows the names alone and no port is opened.
 void MainDialog::FillPortList() {
     const PortLock lock;
     ::FillPortList(m_portCombo, PortSource(), UpdaterApp::Running().Ports(), lock.Held());

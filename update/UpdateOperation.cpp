@@ -70,10 +70,11 @@ constexpr ResultBox FailureBox = {0, IDS_COMM_ERROR, BoxCaption::SystemDefault, 
 
 } // namespace
 
-std::wstring UpdateFilePath() {
+// Without the folder, "\\" + name would be the root of the current drive: another file.
+std::wstring UpdateFilePath(ProgramFolderSource programFolder) {
     std::wstring folder;
-    if (!fw::ProgramFolder(folder)) {
-        folder.clear();
+    if (!programFolder(folder)) {
+        return std::wstring();
     }
     return folder + L"\\" + UpdateFileName;
 }
@@ -81,6 +82,10 @@ std::wstring UpdateFilePath() {
 // The worker gets its port and file before it exists and its cleared cancel flag before it
 // runs. The argument is the job itself: a pointer to an object that holds it may differ.
 int32_t RunUpdate(UpdateJob& job, fw::MessageFilter& filter, fw::HeldQuit& quit) {
+    // fw::ProgramFolder has left its trace.
+    if (job.m_updateFilePath.empty()) {
+        return UpdateFileNotFound;
+    }
     const std::unique_ptr<fw::WorkerThread> worker =
         threadStarter(&UpdateWorkerThread, &job, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (!worker) {

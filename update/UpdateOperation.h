@@ -4,6 +4,7 @@
 
 #include "fw/BoxContent.h"
 #include "fw/MessagePump.h"
+#include "fw/Text.h"
 #include "fw/WorkerThread.h"
 #include "update/UpdateJob.h"
 
@@ -13,13 +14,16 @@
 #include <memory>
 #include <string>
 
-// The update data file, beside the program; a program path that cannot be had gives no folder,
-// and the file is then not found.
-std::wstring UpdateFilePath();
+// Gives the program's folder, or false; fw::ProgramFolder, or a test's stand-in.
+using ProgramFolderSource = bool (*)(std::wstring& folder);
+
+// The update data file, beside the program; empty when the program's folder cannot be had, and
+// the file is then not found (never looked for elsewhere).
+std::wstring UpdateFilePath(ProgramFolderSource programFolder = &fw::ProgramFolder);
 
 // Starts the worker on job (its cancel flag cleared before it runs) and waits for it, pumping
 // this thread's messages through filter and keeping back a quit in quit; the worker's result, or
-// UpdateNoThread.
+// UpdateNoThread. A job without a data file is UpdateFileNotFound, and no worker starts.
 int32_t RunUpdate(UpdateJob& job, fw::MessageFilter& filter, fw::HeldQuit& quit);
 
 // The box for an Update result; windowCaption is the caption of the operator's stop box.

@@ -5,6 +5,7 @@
 #include "SimFolder.h"
 
 #include "app/UpdaterApp.h"
+#include "ports/PortList.h"
 #include "ports/SpoolerPorts.h"
 
 #include <winspool.h>
@@ -100,6 +101,21 @@ TEST_F(SpoolerListTest, WithNoPortAtAllTheListStaysAndDetectionGivesZero) {
         EXPECT_EQ(window.AutoDetectPort(), 0);
     });
     ASSERT_TRUE(dialog.Run());
+    EXPECT_TRUE(simctl::callNames(sim_.Calls()).empty());
+}
+
+// Without the spooler's library, or with a library that lacks its entry point, there is no
+// spooler port and nothing worse: the list keeps "Auto selection" alone, and detection opens no
+// port. The library names stand for a system folder without the spooler.
+TEST_F(SpoolerListTest, WithoutTheSpoolerThereIsNoSpoolerPort) {
+    RegistryPorts ports({"LPT1:", "USB001"});
+    for (const wchar_t* library : {L"nosuchspooler.drv", L"version.dll"}) {
+        SpoolerPorts spooler(library);
+        Strings names{"kept"};
+        EXPECT_EQ(ReadCandidatePorts(spooler, names), PortListRead::Unavailable);
+        EXPECT_EQ(names, Strings{"kept"});
+        EXPECT_EQ(DetectPrinter(spooler, app_->Ports()), 0);
+    }
     EXPECT_TRUE(simctl::callNames(sim_.Calls()).empty());
 }
 

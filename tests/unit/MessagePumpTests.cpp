@@ -11,12 +11,12 @@
 
 namespace {
 
-// A message-only window that counts the messages it is handed.
+// A message-only window that counts the messages it is handed, and sets handled (if any) at each.
 class CountingWindow {
 public:
-    CountingWindow()
-        : window_(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                    nullptr)) {
+    explicit CountingWindow(HANDLE handled = nullptr)
+        : handled_(handled), window_(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                       nullptr, nullptr, nullptr)) {
         ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         previous_ = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
@@ -33,11 +33,15 @@ private:
         auto* self = reinterpret_cast<CountingWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
         if (message == WM_APP) {
             ++self->count_;
+            if (self->handled_ != nullptr) {
+                ::SetEvent(self->handled_);
+            }
             return 0;
         }
         return ::CallWindowProcA(self->previous_, window, message, wParam, lParam);
     }
 
+    HANDLE handled_;
     HWND window_;
     WNDPROC previous_ = nullptr;
     int count_ = 0;
@@ -90,4 +94,36 @@ TEST(MessagePump, WaitEndsSignalledTimedOutOrFailed) {
     const HANDLE notAHandle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFC));
     EXPECT_EQ(fw::WaitPumping(notAHandle, INFINITE, nullptr, quit), fw::WaitResult::Failed);
     EXPECT_FALSE(quit.Held());
+}
+
+// A message the thread had seen before the wait began (an Esc the dialog loop peeked) is no new
+// input, yet the wait handles it at once; the bound only ends a failing run.
+TEST(MessagePump, WaitHandlesWhatTheQueueHeldAlready) {
+    const fw::UniqueHandle handled(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(handled);
+    const CountingWindow window(handled.Get());
+    fw::HeldQuit quit;
+    ASSERT_TRUE(::PostMessageA(window.Handle(), WM_APP, 0, 0));
+    MSG seen;
+    ASSERT_TRUE(::PeekMessageA(&seen, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(fw::WaitPumping(handled.Get(), 10000, nullptr, quit), fw::WaitResult::Signalled);
+    EXPECT_EQ(window.Count(), 1);
+}
+
+// Touch and pen are input from Windows 8 on (the running system's version, which Wine sets per
+// prefix); Windows 7 would refuse their bits.
+TEST(MessagePump, TouchAndPenAreInputFromWindows8On) {
+    using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto getVersion = reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    ASSERT_NE(getVersion, nullptr);
+    OSVERSIONINFOW version = {sizeof version};
+    ASSERT_EQ(getVersion(&version), 0);
+    const bool eightOrLater =
+        version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
+    const UINT touchAndPen = 0x0800 | 0x1000;
+    const UINT flags = fw::InputQueueFlags();
+    EXPECT_EQ(flags & QS_INPUT, static_cast<UINT>(QS_INPUT));
+    EXPECT_EQ(flags & touchAndPen, eightOrLater ? touchAndPen : 0u)
+        << "Windows " << version.dwMajorVersion << "." << version.dwMinorVersion;
 }

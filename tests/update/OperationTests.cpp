@@ -9,6 +9,7 @@
 #include "Probe.h"
 #include "Wait.h"
 
+#include "fw/UniqueHandle.h"
 #include "fw/WorkerThread.h"
 #include "ports/PortLock.h"
 #include "res/resource.h"
@@ -75,7 +76,43 @@ std::unique_ptr<fw::WorkerThread> StartRecorded(fw::WorkerThread::Body body, voi
     return thread;
 }
 
-// The four controls the busy state disables.
+// A worker whose printer has stopped taking data: it ends only once stallEnd is set.
+HANDLE stallEnd = nullptr;
+DWORD StalledWorker(void*) {
+    ::WaitForSingleObject(stallEnd, INFINITE);
+    return 1;
+}
+std::unique_ptr<fw::WorkerThread> StartStalled(fw::WorkerThread::Body, void*, int priority,
+                                               unsigned stackSize, DWORD flags) {
+    return fw::WorkerThread::Start(&StalledWorker, nullptr, priority, stackSize, flags);
+}
+
+// WM_POINTERDOWN, a tap; the headers give it only to programs built for Windows 8.
+constexpr UINT PointerDown = 0x0246;
+// Set when the tool's thread takes a tap from its queue to dispatch it.
+HANDLE tapTaken = nullptr;
+LRESULT CALLBACK SeeTap(int code, WPARAM removal, LPARAM message) {
+    if (code == HC_ACTION && removal == PM_REMOVE &&
+        reinterpret_cast<const MSG*>(message)->message == PointerDown) {
+        ::SetEvent(tapTaken);
+    }
+    return ::CallNextHookEx(nullptr, code, removal, message);
+}
+
+// The program's folder, as fw::ProgramFolder would give it, or a folder that cannot be read.
+bool SomeFolder(std::wstring& folder) {
+    folder = L"C:\\Tools";
+    return true;
+}
+bool NoFolder(std::wstring&) {
+    return false;
+}
+
+// Dispatches everything.
+class NoFilter : public fw::MessageFilter {
+public:
+    bool PreTranslateMessage(MSG&) override { return false; }
+};
 
 } // namespace
 
@@ -264,4 +301,41 @@ TEST_F(OperationTest, DragIconIsTheWindowsOwnIcon) {
     const LRESULT icon = app.Main().send(WM_GETICON, ICON_BIG);
     EXPECT_NE(icon, 0);
     EXPECT_EQ(app.Main().send(WM_QUERYDRAGICON), icon);
+}
+
+// A tap during a transfer that waits on a stalled printer is taken from the queue and dispatched
+// at once, not when the printer next answers: a second is the bound, not a pause.
+TEST_F(OperationTest, TapDuringAStalledTransferIsDispatchedAtOnce) {
+    const fw::UniqueHandle end(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const fw::UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    stallEnd = end.Get();
+    tapTaken = taken.Get();
+    SetUpdateThreadStarter(&StartStalled);
+    const InProcessApp app;
+    app.Control(IDC_UPDATE).clickByMessage();
+    guitest::waitFor("the busy state", [&] { return AllEnabled(app, false); });
+    const HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &SeeTap, nullptr, app.Main().threadId());
+    ASSERT_NE(hook, nullptr);
+    app.Main().post(PointerDown, 1, MAKELPARAM(10, 10));
+    EXPECT_EQ(::WaitForSingleObject(taken.Get(), 1000), WAIT_OBJECT_0);
+    ::UnhookWindowsHookEx(hook);
+    ::SetEvent(end.Get());
+    const Window box = app.WaitForBox();
+    EXPECT_EQ(box.caption(), "Completion");
+    app.Press(box, IDOK);
+}
+
+// A program folder that cannot be read gives no data file, not "\\NV(01_01_06)_update.dcc" at
+// the root of the current drive; Update is then "not found" without a worker.
+TEST_F(OperationTest, NoProgramFolderIsNotFoundAndStartsNoWorker) {
+    EXPECT_TRUE(UpdateFilePath(&SomeFolder) == L"C:\\Tools\\NV(01_01_06)_update.dcc");
+    EXPECT_TRUE(UpdateFilePath(&NoFolder).empty());
+    SetUpdateThreadStarter(&StartRecorded);
+    request = {};
+    UpdateJob job;
+    job.m_updateFilePath = UpdateFilePath(&NoFolder);
+    NoFilter filter;
+    fw::HeldQuit quit;
+    EXPECT_EQ(RunUpdate(job, filter, quit), UpdateFileNotFound);
+    EXPECT_EQ(request.job, nullptr) << "a worker was started";
 }

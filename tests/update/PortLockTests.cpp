@@ -8,6 +8,7 @@
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <optional>
 #include <ostream>
@@ -20,13 +21,18 @@ using guitest::Millis;
 using guitest::Window;
 
 constexpr char LockName[] = "Global\\Corvane.PrinterPorts";
-constexpr char PortsInUse[] = "Another copy of this program is using the printer ports.\r\n"
-                              "Wait until it has finished, then try again.";
+constexpr char LockForeign[] =
+    "The printer ports are locked by a program that is not a copy of this program.\r\n"
+    "Ask an administrator to end that program or restart the computer, then try again.";
+// What a copy's lock grants everyone is waiting and releasing; this grants waiting alone.
+constexpr char WaitOnlySecurity[] = "D:(A;;0x00100000;;;WD)";
 
 // What has the lock's name when the copy under test presses Update.
 enum class Holder {
     // An object of another type: the tool cannot make its mutex.
     OtherObject,
+    // A mutex that refuses the access every copy's lock grants to all users.
+    RefusingMutex,
     // The mutex of a copy that died mid-transfer, kept by a handle of this test: abandoned.
     DeadCopy,
 };
@@ -47,8 +53,9 @@ void PrintTo(const LockCase& c, std::ostream* out) {
 
 class PortLockTest : public AppTest, public ::testing::WithParamInterface<LockCase> {};
 
-// Without its mutex the tool cannot know that the ports are free: it refuses, touching no port.
-// An abandoned mutex is the tool's own once waited on: Update goes through and gives it back.
+// Without its mutex the tool cannot know that the ports are free: it refuses, touching no port,
+// and says that the lock is not a copy's. An abandoned mutex is the tool's own once waited on:
+// Update goes through and gives it back.
 TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
     const LockCase& c = GetParam();
     const std::string data = simctl::testData(6000);
@@ -57,6 +64,14 @@ TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
     HANDLE held = nullptr;
     if (c.holder == Holder::OtherObject) {
         held = ::CreateEventA(nullptr, TRUE, FALSE, LockName);
+        setup.scenario = instantPrinter();
+    } else if (c.holder == Holder::RefusingMutex) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            WaitOnlySecurity, SDDL_REVISION_1, &descriptor, nullptr));
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+        held = ::CreateMutexA(&attributes, FALSE, LockName);
+        ::LocalFree(descriptor);
         setup.scenario = instantPrinter();
     } else {
         held = ::CreateMutexA(nullptr, FALSE, LockName);
@@ -88,7 +103,8 @@ TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
             << "the lock was not given back";
         ::ReleaseMutex(lock.Get());
     } else {
-        EXPECT_EQ(guitest::messageText(box), PortsInUse);
+        EXPECT_EQ(guitest::messageText(box), LockForeign);
+        EXPECT_EQ(guitest::dialogIcon(box), guitest::IconKind::Error);
         for (const simctl::LogRecord& call : calls()) {
             EXPECT_TRUE(call.name == "SetPortTimeOutByLvx" || call.name == "SetReceiveTypeByLvx")
                 << call.raw;
@@ -101,6 +117,7 @@ TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
 
 INSTANTIATE_TEST_SUITE_P(Holders, PortLockTest,
                          ::testing::Values(LockCase{"OtherObject", Holder::OtherObject, false},
+                                           LockCase{"RefusingMutex", Holder::RefusingMutex, false},
                                            LockCase{"DeadCopy", Holder::DeadCopy, true}),
                          [](const ::testing::TestParamInfo<LockCase>& param) {
                              return param.param.name;
