@@ -53,9 +53,9 @@ void PrintTo(const LockCase& c, std::ostream* out) {
 
 class PortLockTest : public AppTest, public ::testing::WithParamInterface<LockCase> {};
 
-// Without its mutex the tool cannot know that the ports are free: it refuses, touching no port,
-// and says that the lock is not a copy's. An abandoned mutex is the tool's own once waited on:
-// Update goes through and gives it back.
+// Without its mutex the tool cannot know that the ports are free: Update and Verify refuse,
+// touching no port, and say that the lock is not a copy's. An abandoned mutex is the tool's own
+// once waited on: Update goes through and gives it back.
 TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
     const LockCase& c = GetParam();
     const std::string data = simctl::testData(6000);
@@ -105,14 +105,33 @@ TEST_P(PortLockTest, UpdateGoesThroughOnlyWhenTheLockIsHad) {
     } else {
         EXPECT_EQ(guitest::messageText(box), LockForeign);
         EXPECT_EQ(guitest::dialogIcon(box), guitest::IconKind::Error);
-        for (const simctl::LogRecord& call : calls()) {
-            EXPECT_TRUE(call.name == "SetPortTimeOutByLvx" || call.name == "SetReceiveTypeByLvx")
-                << call.raw;
-        }
     }
     guitest::pressButton(box, IDOK);
     copy->waitForWindowGone(box);
     EXPECT_TRUE(copy->running());
+    if (c.updates) {
+        return;
+    }
+    // As under another copy's lock: the list shows the names alone, Verify says what Update
+    // said, and no port is touched.
+    const Window list = main.child(IDC_PORT_LIST);
+    list.send(CB_SHOWDROPDOWN, TRUE);
+    list.send(CB_SHOWDROPDOWN, FALSE);
+    const std::vector<std::string> items = list.comboItems();
+    for (const std::string& item : items) {
+        EXPECT_EQ(item.find(" ("), std::string::npos) << item;
+    }
+    list.send(CB_SETCURSEL, items.size() - 1);
+    main.child(IDC_VERIFY).clickByMessage();
+    const Window verifyBox = copy->waitForDialog(main, product::TransferLimit);
+    EXPECT_EQ(guitest::messageText(verifyBox), LockForeign);
+    EXPECT_EQ(guitest::dialogIcon(verifyBox), guitest::IconKind::Error);
+    guitest::pressButton(verifyBox, IDOK);
+    copy->waitForWindowGone(verifyBox);
+    for (const simctl::LogRecord& call : calls()) {
+        EXPECT_TRUE(call.name == "SetPortTimeOutByLvx" || call.name == "SetReceiveTypeByLvx")
+            << call.raw;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Holders, PortLockTest,
