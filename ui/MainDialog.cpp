@@ -268,11 +268,6 @@ bool MainDialog::RequirePortLock(const PortLock& lock) {
     return false;
 }
 
-// Both sides of the choice are one type: a reference to either, never a copy.
-PortEnumerator& MainDialog::PortSource() {
-    return portEnumerator_ != nullptr ? *portEnumerator_ : static_cast<PortEnumerator&>(spooler_);
-}
-
 // Talking to every candidate port takes a while.
 void MainDialog::OnPortListDropDown() {
     fw::WaitCursor wait;
@@ -283,15 +278,15 @@ void MainDialog::OnPortListDropDown() {
 // not a copy holds the lock's name, the list shows the names alone and no port is opened.
 void MainDialog::FillPortList() {
     const PortLock lock;
-    ::FillPortList(m_portCombo, PortSource(), UpdaterApp::Running().Ports(), lock.Held());
+    ::FillPortList(m_portCombo, spooler_, UpdaterApp::Running().Ports(), lock.Held());
 }
 
 PortId MainDialog::AutoDetectPort() {
-    return DetectPrinter(PortSource(), UpdaterApp::Running().Ports());
+    return DetectPrinter(spooler_, UpdaterApp::Running().Ports());
 }
 
 PortId MainDialog::GetSelectedPortId() {
-    return SelectedPort(m_portCombo, PortSource(), UpdaterApp::Running().Ports());
+    return SelectedPort(m_portCombo, spooler_, UpdaterApp::Running().Ports());
 }
 
 // Runs wholly on the window's thread and dispatches nothing until its box shows; the bar keeps

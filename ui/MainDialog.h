@@ -37,8 +37,6 @@ public:
     PortId AutoDetectPort();
     // The PortId of the selected list item; 0 when none is usable.
     PortId GetSelectedPortId();
-    // Ports: tests alone hand in a stand-in for the spooler's port list (null: the spooler).
-    void SetPortEnumerator(PortEnumerator* source) { portEnumerator_ = source; }
 
     // During a transfer, Esc goes to OnCancel ahead of the dialog's keys; true when taken.
     bool PreTranslateMessage(MSG& msg) override;
@@ -81,14 +79,11 @@ private:
     void ShowBox(const fw::BoxContent& box);
     // Update: tells the operator that a stop was asked for and waits for the printer.
     void ShowStopping();
-    // Ports: the spooler, or the tests' stand-in.
-    PortEnumerator& PortSource();
 
     static const fw::MessageEntry<MainDialog> MessageMap[];
 
     HWND focusBeforeBusy_ = nullptr;
     SpoolerPorts spooler_;
-    PortEnumerator* portEnumerator_ = nullptr;
     // Update: true while the worker runs; Esc, the close box and Enter then cannot end the
     // window (Esc and the close box offer to stop the transfer instead).
     bool transferRunning_ = false;

@@ -1,6 +1,7 @@
 // The diagnostic commands against the simulated printer: the bytes on the wire, one send per
 // command and one receive per read, the pause after ENTER, failures passed on unchanged, and
 // the reply checks on what the library really delivers.
+#include "PrinterCommands.h"
 #include "SimFolder.h"
 
 #include "app/UpdaterApp.h"
@@ -16,13 +17,9 @@
 
 namespace {
 
+using namespace wire;
 using simctl::lpt;
 using unittest::SimFolder;
-
-const std::string Prefix("\x1B\x01@ZKL \r\n", 9);
-const std::string Enter("@ZKL ENTER LANGUAGE=DIAG\r\n\0", 27);
-const std::string VersionRead = "CD 5,2,E2,01\r\n";
-const std::string Leave = "ED\r\n";
 
 // The pauses asked for, in order.
 std::vector<uint32_t> pauses;
@@ -113,9 +110,7 @@ TEST_F(DiagCommandsTest, EveryCommandGoesOutWholeInOneSend) {
     EXPECT_EQ(PortOk, Diag().LeaveDiagLanguage());
     EXPECT_EQ(PortOk, Diag().SendJobLanguagePrefix());
 
-    const std::vector<std::string> expected = {
-        Prefix, Enter, VersionRead, "CD 2,3,12,11,BA\r\n", "CD 2,3,12,12,BA\r\n", Leave, Prefix};
-    EXPECT_EQ(expected, Sends());
+    EXPECT_EQ(AllWrites, Sends());
     EXPECT_EQ(27u, Sends()[1].size());
     EXPECT_EQ('\0', Sends()[1].back());
     const std::vector<std::string> calls = {

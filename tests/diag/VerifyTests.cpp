@@ -2,6 +2,7 @@
 // reach the printer, the message box (text, caption, icon, owner), the progress bar while the
 // box is up and after it, and the port left open after a failure.
 #include "AppTest.h"
+#include "PrinterCommands.h"
 #include "Product.h"
 #include "SimControl.h"
 
@@ -14,18 +15,9 @@
 
 using guitest::Window;
 using simctl::lpt;
+using namespace wire;
 
 namespace {
-
-const std::string Prefix("\x1B\x01@ZKL \r\n", 9);
-const std::string Enter("@ZKL ENTER LANGUAGE=DIAG\r\n\0", 27);
-const std::string VersionRead = "CD 5,2,E2,01\r\n";
-const std::string FirstRead = "CD 2,3,12,11,BA\r\n";
-const std::string SecondRead = "CD 2,3,12,12,BA\r\n";
-const std::string Leave = "ED\r\n";
-// A full run: the seven writes in their order.
-const std::vector<std::string> AllWrites = {Prefix,     Enter, VersionRead, FirstRead,
-                                            SecondRead, Leave, Prefix};
 
 constexpr char NoKeyword[] = "The connected device does not support ZKL command.";
 constexpr char SelectPort[] = "Please select a port.";
@@ -33,15 +25,6 @@ constexpr char Completion[] = "Completion";
 
 // Covers the 2000 ms pause, the port waits and a slow start of the box.
 constexpr guitest::Millis BoxLimit{20000};
-
-// The writes joined, as the capture holds them.
-std::string Joined(const std::vector<std::string>& writes) {
-    std::string all;
-    for (const std::string& write : writes) {
-        all += write;
-    }
-    return all;
-}
 
 // What the operator sees of a message box, and the bar behind it.
 struct BoxSeen {
@@ -215,12 +198,19 @@ TEST_F(VerifyTest, AsksForAPortWithoutOpeningOneOrTouchingTheBar) {
 }
 
 // After a failed read the port stays open and no ED goes out; the next Verify closes that
-// port on its way and runs the whole sequence again from the prefix.
+// port on its way and runs the whole sequence again from the prefix. Every failure's box is
+// the window's, as here (the sequence's failures: tests/diag/VerifySequenceTests.cpp).
 TEST_F(VerifyTest, AfterAFailedReadTheNextVerifyStartsAfresh) {
     StartWith(Printer([](auto& p) { p.addressFail(0x12BA, 0x0103); }));
+    ScrambleBar();
     const BoxSeen failed = Verify();
     EXPECT_EQ(product::CommError, failed.text);
+    EXPECT_EQ(product::DefaultBoxCaption, failed.caption);
+    EXPECT_EQ(guitest::IconKind::Error, failed.icon);
+    EXPECT_TRUE(failed.ownedByMain);
+    EXPECT_EQ(std::vector<int>{IDOK}, failed.buttons);
     EXPECT_EQ(4, failed.position);
+    EXPECT_EQ(std::make_pair(0, 5), failed.range);
     ExpectBarBackAtZero();
     const std::vector<std::string> firstWrites = {Prefix, Enter, VersionRead, FirstRead,
                                                   SecondRead};
@@ -252,167 +242,16 @@ TEST_F(VerifyTest, AfterAFailedReadTheNextVerifyStartsAfresh) {
     EXPECT_TRUE(seenClose);
 }
 
-// One row of the failure table: what goes wrong, and what the operator and the printer see.
-struct FailureRow {
-    const char* name;
-    std::function<void(simctl::Scenario::Printer&)> setup;
-    const char* library;
-    const char* message;
-    // Bar position while the box is up.
-    int position;
-    // What reached the printer.
-    std::vector<std::string> writes;
-    // True when the port was opened and must be left so.
-    bool leftOpen;
-};
-
-// Lets gtest name the rows.
-void PrintTo(const FailureRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class VerifyFailureTest : public VerifyTest, public ::testing::WithParamInterface<FailureRow> {};
-
-// Message, caption, icon, owner, the bar while the box is up and after it, the bytes sent (no
-// ED after a failed read), and no close after the failure.
-TEST_P(VerifyFailureTest, ShowsTheMessageAndStopsTheSequence) {
-    const FailureRow& row = GetParam();
-    StartWith(Printer(row.setup), row.library);
+// A library without the close entry point: the whole sequence went out, yet the close fails
+// and so does Verify; the bar shows all five steps while the box is up.
+TEST_F(VerifyTest, AMissingCloseEntryPointFailsAfterTheWholeSequence) {
+    StartWith(Printer({}), "Lorvex_noPortCloseByLvx.dll");
     ScrambleBar();
     const BoxSeen box = Verify();
-    EXPECT_EQ(row.message, box.text);
-    EXPECT_EQ(product::DefaultBoxCaption, box.caption);
+    EXPECT_EQ(product::CommError, box.text);
     EXPECT_EQ(guitest::IconKind::Error, box.icon);
-    EXPECT_TRUE(box.ownedByMain);
-    EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
-    EXPECT_EQ(row.position, box.position);
+    EXPECT_EQ(5, box.position);
     EXPECT_EQ(std::make_pair(0, 5), box.range);
     ExpectBarBackAtZero();
-    EXPECT_EQ(Joined(row.writes), Captured());
-    if (row.leftOpen) {
-        const std::vector<std::string> calls = CallsFromLastOpen();
-        ASSERT_FALSE(calls.empty());
-        for (std::size_t i = 1; i < calls.size(); ++i) {
-            EXPECT_NE("PortCloseByLvx", calls[i]) << "the port must stay open";
-        }
-    }
+    EXPECT_EQ(Joined(AllWrites), Captured());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, VerifyFailureTest,
-    ::testing::Values(FailureRow{"OpenFails",
-                                 [](auto& p) { p.open(0x0103); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 0,
-                                 {},
-                                 false},
-                      FailureRow{"DeviceIdReadFails",
-                                 [](auto& p) { p.deviceIdResult(0x0103); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 0,
-                                 {},
-                                 true},
-                      FailureRow{"NoKeyword",
-                                 [](auto& p) { p.deviceId("MFG:Other;CMD:PCL;MDL:X;"); },
-                                 "Lorvex.dll",
-                                 NoKeyword,
-                                 0,
-                                 {},
-                                 true},
-                      FailureRow{"LowerCaseKeyword",
-                                 [](auto& p) { p.deviceId("MFG:Other;CMD:zkl,PCL;"); },
-                                 "Lorvex.dll",
-                                 NoKeyword,
-                                 0,
-                                 {},
-                                 true},
-                      FailureRow{"FullDeviceIdWithoutKeyword",
-                                 [](auto& p) { p.deviceId(std::string(1022, 'A') + "ZK"); },
-                                 "Lorvex.dll",
-                                 NoKeyword,
-                                 0,
-                                 {},
-                                 true},
-                      FailureRow{
-                          "PrefixFails",
-                          [](auto& p) { p.sendFail(std::string("\x1B\x01@ZKL", 6), 0x1000, -5); },
-                          "Lorvex.dll",
-                          product::CommError,
-                          1,
-                          {},
-                          true},
-                      FailureRow{"EnterFails",
-                                 [](auto& p) { p.sendFail("@ZKL ENTER", 0x0103); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 2,
-                                 {Prefix},
-                                 true},
-                      FailureRow{"VersionSendFails",
-                                 [](auto& p) { p.sendFail("CD 5,2", 0x0103); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 3,
-                                 {Prefix, Enter},
-                                 true},
-                      FailureRow{"VersionReceiveFails",
-                                 [](auto& p) { p.versionFail(0x1000, -5); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 3,
-                                 {Prefix, Enter, VersionRead},
-                                 true},
-                      FailureRow{"VersionRejected",
-                                 [](auto& p) { p.versionReply("DIAG CD=E2,01,01,01,0g"); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 3,
-                                 {Prefix, Enter, VersionRead},
-                                 true},
-                      FailureRow{"VersionTimesOutEmpty",
-                                 [](auto& p) { p.versionTimeOut(); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 3,
-                                 {Prefix, Enter, VersionRead},
-                                 true},
-                      FailureRow{"FirstByteReadFails",
-                                 [](auto& p) { p.addressFail(0x11BA, 0x0107); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 4,
-                                 {Prefix, Enter, VersionRead, FirstRead},
-                                 true},
-                      FailureRow{"SecondByteRejected",
-                                 [](auto& p) { p.addressReply(0x12BA, "DIAG CD=12,ab"); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 4,
-                                 {Prefix, Enter, VersionRead, FirstRead, SecondRead},
-                                 true},
-                      FailureRow{"LeaveFails",
-                                 [](auto& p) { p.sendFail("ED\r\n", 0x0103); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 5,
-                                 {Prefix, Enter, VersionRead, FirstRead, SecondRead},
-                                 true},
-                      FailureRow{"SecondPrefixFails",
-                                 [](auto& p) { p.sendFail(Prefix, 0x0103, 0, 2); },
-                                 "Lorvex.dll",
-                                 product::CommError,
-                                 5,
-                                 {Prefix, Enter, VersionRead, FirstRead, SecondRead, Leave},
-                                 true},
-                      FailureRow{"CloseFails",
-                                 {},
-                                 "Lorvex_noPortCloseByLvx.dll",
-                                 product::CommError,
-                                 5,
-                                 AllWrites,
-                                 false}),
-    [](const ::testing::TestParamInfo<FailureRow>& param) {
-        return std::string(param.param.name);
-    });

@@ -1,15 +1,15 @@
-// The port list, automatic detection and the reading of the choice, on a live main window in
-// this process, against the simulated library and a stand-in spooler that gives the ports in
-// any order and fails at any step.
+// The port list, automatic detection and the reading of the choice, through the port-list
+// functions on a list of the test's own, against the simulated library and a stand-in spooler
+// that gives the ports in any order and fails at any step.
 #include "FakeSpooler.h"
-#include "HarnessDialog.h"
+#include "ControlHost.h"
 #include "SimFolder.h"
 
 #include "app/UpdaterApp.h"
+#include "ports/PortList.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,10 +17,10 @@
 namespace {
 
 using portstest::FakeSpooler;
-using portstest::HarnessDialog;
 using simctl::LogRecord;
 using simctl::lpt;
 using simctl::usb;
+using testsupport::ControlHost;
 using Strings = std::vector<std::string>;
 
 constexpr char Auto[] = "Auto selection";
@@ -48,31 +48,26 @@ protected:
         ASSERT_TRUE(app_->Ports().IsLoaded());
     }
 
-    // Runs body on the live window, its port list read from spooler.
-    void OnWindow(FakeSpooler& spooler, const std::function<void(HarnessDialog&)>& body) {
-        HarnessDialog dialog([&](HarnessDialog& window) {
-            window.SetPortEnumerator(&spooler);
-            body(window);
-        });
-        ASSERT_TRUE(dialog.Run());
+    // Refills list from spooler, asking each printer for its model, as the window does while
+    // no other copy holds the ports.
+    void Fill(ControlHost& window, FakeSpooler& spooler) {
+        FillPortList(window.PortList(), spooler, app_->Ports(), true);
     }
 
     // The list after one refill from spooler.
     Strings ListAfterFill(FakeSpooler& spooler) {
-        Strings items;
-        OnWindow(spooler, [&](HarnessDialog& window) {
-            window.FillPortList();
-            items = window.Items();
-            EXPECT_EQ(window.m_portCombo.GetCurSel(), CB_ERR) << "nothing is selected";
-        });
-        return items;
+        ControlHost window;
+        Fill(window, spooler);
+        EXPECT_EQ(window.PortList().GetCurSel(), CB_ERR) << "nothing is selected";
+        return window.Items();
     }
 
-    // What detection gives with spooler, without a window.
-    PortId Detect(FakeSpooler& spooler) {
-        MainDialog dialog(nullptr);
-        dialog.SetPortEnumerator(&spooler);
-        return dialog.AutoDetectPort();
+    // What detection gives with spooler.
+    PortId Detect(FakeSpooler& spooler) { return DetectPrinter(spooler, app_->Ports()); }
+
+    // The port of the selected item.
+    PortId Selected(ControlHost& window, FakeSpooler& spooler) {
+        return SelectedPort(window.PortList(), spooler, app_->Ports());
     }
 
     // Entry point calls logged so far.
@@ -125,12 +120,11 @@ TEST_F(PortListTest, AModelSuffixHoldingUsbLeavesTheItemOnItsPort) {
     scenario.printer(lpt(1)).model("X USB2");
     Start(scenario);
     FakeSpooler spooler({"LPT1:"});
-    OnWindow(spooler, [](HarnessDialog& window) {
-        window.FillPortList();
-        ASSERT_EQ(window.Items(), (Strings{"LPT1: (X USB2)", Auto}));
-        window.m_portCombo.SetCurSel(0);
-        EXPECT_EQ(window.GetSelectedPortId(), lpt(1));
-    });
+    ControlHost window;
+    Fill(window, spooler);
+    ASSERT_EQ(window.Items(), (Strings{"LPT1: (X USB2)", Auto}));
+    window.PortList().SetCurSel(0);
+    EXPECT_EQ(Selected(window, spooler), lpt(1));
 }
 
 // The library may fill all 100 bytes with no terminator: the suffix stops at the buffer's end.
@@ -163,15 +157,12 @@ TEST_F(PortListTest, EachRefillRebuildsTheListAndClearsTheSelection) {
     scenario.printer(lpt(1)).model("KT-9600");
     Start(scenario);
     FakeSpooler spooler({"LPT1:", "USB003"});
-    OnWindow(spooler, [](HarnessDialog& window) {
-        EXPECT_EQ(window.Items(), (Strings{Auto}));
-        EXPECT_EQ(window.m_portCombo.GetCurSel(), 0);
-        window.FillPortList();
-        window.m_portCombo.SetCurSel(1);
-        window.FillPortList();
-        EXPECT_EQ(window.Items(), (Strings{"USB003", "LPT1: (KT-9600)", Auto}));
-        EXPECT_EQ(window.m_portCombo.GetCurSel(), CB_ERR);
-    });
+    ControlHost window;
+    Fill(window, spooler);
+    window.PortList().SetCurSel(1);
+    Fill(window, spooler);
+    EXPECT_EQ(window.Items(), (Strings{"USB003", "LPT1: (KT-9600)", Auto}));
+    EXPECT_EQ(window.PortList().GetCurSel(), CB_ERR);
     EXPECT_EQ(OpenedPorts(Calls()), (std::vector<long long>{lpt(1), usb(3), lpt(1), usb(3)}));
 }
 
@@ -186,15 +177,13 @@ TEST_F(PortListTest, AnUnreadableSpoolerListChangesNothing) {
         SCOPED_TRACE("failure " + std::to_string(static_cast<int>(failure)));
         FakeSpooler good({"LPT1:", "USB001"});
         FakeSpooler bad({"LPT3:"}, failure);
-        OnWindow(good, [&](HarnessDialog& window) {
-            window.FillPortList();
-            window.m_portCombo.SetCurSel(1);
-            const Strings before = window.Items();
-            window.SetPortEnumerator(&bad);
-            window.FillPortList();
-            EXPECT_EQ(window.Items(), before);
-            EXPECT_EQ(window.m_portCombo.GetCurSel(), 1);
-        });
+        ControlHost window;
+        Fill(window, good);
+        window.PortList().SetCurSel(1);
+        const Strings before = window.Items();
+        Fill(window, bad);
+        EXPECT_EQ(window.Items(), before);
+        EXPECT_EQ(window.PortList().GetCurSel(), 1);
         EXPECT_EQ(bad.AllocateCalls(), failure == FakeSpooler::Failure::NoMemory ||
                                                failure == FakeSpooler::Failure::FetchFails
                                            ? 1
@@ -301,34 +290,32 @@ TEST_F(PortListTest, TheSelectedItemGivesItsPort) {
     scenario.printer(lpt(1)).check(CheckFailed);
     Start(scenario);
     FakeSpooler spooler({"LPT1:", "USB002", "QRUSB5", "LPT3:"});
-    OnWindow(spooler, [&](HarnessDialog& window) {
-        // Before any refill: the automatic item, selected, runs detection.
-        EXPECT_EQ(window.GetSelectedPortId(), usb(2));
-        window.FillPortList();
-        EXPECT_EQ(window.GetSelectedPortId(), 0) << "nothing selected";
-        const Strings items = window.Items();
-        ASSERT_EQ(items, (Strings{"LPT3:", "QRUSB5", "USB002 (KT-9200)", "LPT1: (KT-9600)", Auto}));
-        const PortId expected[] = {lpt(3), usb(5), usb(2), lpt(1), usb(2)};
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            window.m_portCombo.SetCurSel(i);
-            EXPECT_EQ(window.GetSelectedPortId(), expected[i]) << items[i];
-        }
-    });
+    ControlHost window;
+    // Before any refill: the automatic item, selected, runs detection.
+    EXPECT_EQ(Selected(window, spooler), usb(2));
+    Fill(window, spooler);
+    EXPECT_EQ(Selected(window, spooler), 0) << "nothing selected";
+    const Strings items = window.Items();
+    ASSERT_EQ(items, (Strings{"LPT3:", "QRUSB5", "USB002 (KT-9200)", "LPT1: (KT-9600)", Auto}));
+    const PortId expected[] = {lpt(3), usb(5), usb(2), lpt(1), usb(2)};
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        window.PortList().SetCurSel(i);
+        EXPECT_EQ(Selected(window, spooler), expected[i]) << items[i];
+    }
 }
 
 TEST_F(PortListTest, AnEmptyItemTextGivesNoPortAndOnlyTheExactAutoTextDetects) {
     Start(simctl::Scenario());
     FakeSpooler spooler({"LPT1:"});
-    OnWindow(spooler, [&](HarnessDialog& window) {
-        window.m_portCombo.ResetContent();
-        window.m_portCombo.InsertString(0, "");
-        window.m_portCombo.InsertString(1, "auto selection");
-        window.m_portCombo.InsertString(2, "Auto selection ");
-        for (int i = 0; i < 3; ++i) {
-            window.m_portCombo.SetCurSel(i);
-            EXPECT_EQ(window.GetSelectedPortId(), 0) << i;
-        }
-    });
+    ControlHost window;
+    window.PortList().ResetContent();
+    window.PortList().InsertString(0, "");
+    window.PortList().InsertString(1, "auto selection");
+    window.PortList().InsertString(2, "Auto selection ");
+    for (int i = 0; i < 3; ++i) {
+        window.PortList().SetCurSel(i);
+        EXPECT_EQ(Selected(window, spooler), 0) << i;
+    }
     EXPECT_TRUE(OpenedPorts(Calls()).empty()) << "no detection ran";
 }
 

@@ -1,6 +1,6 @@
 // The port list from Wine's own spooler, whose ports a test sets in the registry of its prefix:
 // the order the spooler gives, changes seen at once, and the tool's list and detection on it.
-#include "HarnessDialog.h"
+#include "ControlHost.h"
 #include "RegistryPorts.h"
 #include "SimFolder.h"
 
@@ -18,10 +18,10 @@
 
 namespace {
 
-using portstest::HarnessDialog;
 using portstest::RegistryPorts;
 using simctl::lpt;
 using simctl::usb;
+using testsupport::ControlHost;
 using Strings = std::vector<std::string>;
 
 constexpr char Auto[] = "Auto selection";
@@ -57,8 +57,17 @@ protected:
         app_ = std::make_unique<UpdaterApp>();
     }
 
+    // Refills list from the spooler, asking each printer for its model.
+    void Fill(ControlHost& window) {
+        FillPortList(window.PortList(), spooler_, app_->Ports(), true);
+    }
+
+    // What detection gives with the spooler.
+    PortId Detect() { return DetectPrinter(spooler_, app_->Ports()); }
+
     unittest::SimFolder sim_;
     std::unique_ptr<UpdaterApp> app_;
+    SpoolerPorts spooler_;
 };
 
 // What the GUI tests rely on: Wine gives the ports sorted by name, whatever order they were
@@ -71,36 +80,30 @@ TEST_F(SpoolerListTest, WineListsThePortsSortedByName) {
 // Every opening of the list asks the spooler anew; the registry change shows at once.
 TEST_F(SpoolerListTest, TheListFollowsTheSpoolerAtEveryRefill) {
     RegistryPorts ports({"LPT1:", "COM1:", "USB001", "QRUSB1:"});
-    HarnessDialog dialog([](HarnessDialog& window) {
-        window.FillPortList();
-        EXPECT_EQ(window.Items(),
-                  (Strings{"USB001 (KT-9200)", "QRUSB1: (KT-9200)", "LPT1:", Auto}));
-        RegistryPorts::Set({"LPT2:", "FILE:"});
-        window.FillPortList();
-        EXPECT_EQ(window.Items(), (Strings{"LPT2:", Auto}));
-    });
-    ASSERT_TRUE(dialog.Run());
+    ControlHost window;
+    Fill(window);
+    EXPECT_EQ(window.Items(), (Strings{"USB001 (KT-9200)", "QRUSB1: (KT-9200)", "LPT1:", Auto}));
+    RegistryPorts::Set({"LPT2:", "FILE:"});
+    Fill(window);
+    EXPECT_EQ(window.Items(), (Strings{"LPT2:", Auto}));
 }
 
 TEST_F(SpoolerListTest, DetectionTakesTheFirstPortTheSpoolerLists) {
     RegistryPorts ports({"USB001", "LPT1:", "COM1:"});
-    MainDialog dialog(nullptr);
-    EXPECT_EQ(dialog.AutoDetectPort(), lpt(1));
+    EXPECT_EQ(Detect(), lpt(1));
     RegistryPorts::Set({"USB001", "LPT2:"});
-    EXPECT_EQ(dialog.AutoDetectPort(), usb(1));
+    EXPECT_EQ(Detect(), usb(1));
 }
 
 // Wine's spooler fails the size query when there is no port at all (Windows would succeed
 // with nothing): either way the list stays as it was and detection gives 0.
 TEST_F(SpoolerListTest, WithNoPortAtAllTheListStaysAndDetectionGivesZero) {
     RegistryPorts ports(Strings{});
-    HarnessDialog dialog([](HarnessDialog& window) {
-        window.FillPortList();
-        EXPECT_EQ(window.Items(), (Strings{Auto}));
-        EXPECT_EQ(window.m_portCombo.GetCurSel(), 0);
-        EXPECT_EQ(window.AutoDetectPort(), 0);
-    });
-    ASSERT_TRUE(dialog.Run());
+    ControlHost window;
+    Fill(window);
+    EXPECT_EQ(window.Items(), (Strings{Auto}));
+    EXPECT_EQ(window.PortList().GetCurSel(), 0);
+    EXPECT_EQ(Detect(), 0);
     EXPECT_TRUE(simctl::callNames(sim_.Calls()).empty());
 }
 

@@ -2,7 +2,6 @@
 
 #include "Dialogs.h"
 #include "Wait.h"
-#include "WineSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +37,6 @@ std::vector<HWND> VisibleDialogs(DWORD threadId) {
 
 // The library is loaded here, on the test's thread, with the simulator's variables already set.
 InProcessApp::InProcessApp() : app_(std::make_unique<UpdaterApp>()) {
-    guitest::useUnmanagedWindows("update_tests.exe");
     thread_ = ::CreateThread(nullptr, 0, &ThreadMain, this, 0, &threadId_);
     if (thread_ == nullptr) {
         throw std::runtime_error("cannot start the tool's thread");

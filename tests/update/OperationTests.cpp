@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "Probe.h"
 #include "Wait.h"
+#include "WineSettings.h"
 
 #include "fw/UniqueHandle.h"
 #include "fw/WorkerThread.h"
@@ -22,6 +23,12 @@
 
 #include <atomic>
 #include <string>
+
+// Run on its own before every other case (a CTest fixture): Wine reads the setting at the
+// program's start.
+TEST(UpdateWindows, AreUnmanaged) {
+    guitest::useUnmanagedWindows("update_tests.exe");
+}
 
 namespace {
 

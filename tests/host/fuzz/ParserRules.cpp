@@ -1,8 +1,13 @@
 #include "ParserRules.h"
 
+#include "diag/DiagReplies.h"
+#include "diag/HexByteParser.h"
+#include "ports/PortNames.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace rules {
@@ -81,11 +86,25 @@ uint16_t ClassicDecimalLow16(const std::string& text, std::size_t at) {
 
 } // namespace
 
+namespace {
+
+void PrintAndAbort(const char* what) {
+    std::fprintf(stderr, "rule broken: %s\n", what);
+    std::abort();
+}
+
+BreakHandler breakHandler = &PrintAndAbort;
+
+} // namespace
+
 void Require(bool holds, const char* what) {
     if (!holds) {
-        std::fprintf(stderr, "rule broken: %s\n", what);
-        std::abort();
+        breakHandler(what);
     }
+}
+
+void SetBreakHandler(BreakHandler handler) {
+    breakHandler = handler != nullptr ? handler : &PrintAndAbort;
 }
 
 std::unique_ptr<char[]> ExactCopy(const uint8_t* bytes, std::size_t size, bool terminated) {
@@ -159,6 +178,159 @@ PortId PortIdOf(const std::string& text, CodePage page) {
 
 bool IsCandidate(const std::string& name) {
     return StartsWith(name, "USB") || StartsWith(name, "QRUSB") || StartsWith(name, "LPT");
+}
+
+namespace {
+
+// A byte no parser writes, to tell a value left alone from one parsed.
+constexpr uint8_t Untouched = 0xA5;
+
+// A reply to the version read: accepted exactly when "DIAG CD=E2,01," begins the text and the
+// fields at 14, 17 and 20 are two upper-case digits each; fields before a bad one keep their
+// bytes, fields after it are never parsed.
+void CheckVersionReply(const uint8_t* data, std::size_t size) {
+    const auto buffer = ExactCopy(data, size, false);
+    const std::string_view text = diag::BoundedText(buffer.get(), size);
+    const std::string want = TextOf(data, size);
+    Require(text == want, "the reply is the buffer's text up to its first NUL");
+
+    uint8_t values[3] = {Untouched, Untouched, Untouched};
+    const bool accepted = diag::CheckVersionReply(text, values[0], values[1], values[2]);
+
+    constexpr std::size_t Offsets[] = {14, 17, 20};
+    const bool prefixed = StartsWith(want, "DIAG CD=E2,01,");
+    // Fields the product parses: none without the prefix, else up to the first bad one.
+    std::size_t parsed = 0;
+    bool allGood = prefixed;
+    for (std::size_t i = 0; prefixed && i < 3; ++i) {
+        parsed = i + 1;
+        const std::optional<uint8_t> field = HexField(want, Offsets[i]);
+        if (!field) {
+            allGood = false;
+            break;
+        }
+        Require(values[i] == *field, "a good field's value is its digits' byte");
+    }
+    Require(accepted == allGood, "accepted exactly with the prefix and three good fields");
+    for (std::size_t i = parsed; i < 3; ++i) {
+        Require(values[i] == Untouched, "no field after a bad one is parsed");
+    }
+}
+
+// A reply to a memory read: the byte is taken exactly when the text before the first NUL begins
+// with "DIAG CD=12," and two upper-case digits, and a rejected reply leaves the value alone.
+void CheckMemoryReply(const uint8_t* data, std::size_t size) {
+    const auto buffer = ExactCopy(data, size, false);
+    const std::string_view text = diag::BoundedText(buffer.get(), size);
+    const std::string want = TextOf(data, size);
+    Require(text.data() == buffer.get() && text == want,
+            "the reply is the buffer's text up to its first NUL");
+
+    uint8_t value = Untouched;
+    const bool accepted = diag::CheckMemoryReply(text, value);
+    const bool prefixed = StartsWith(want, "DIAG CD=12,");
+    const std::optional<uint8_t> field = HexField(want, 11);
+    Require(accepted == (prefixed && field.has_value()),
+            "accepted exactly with the prefix and two upper-case digits");
+    if (accepted) {
+        Require(value == *field, "the value is the digits' byte");
+    }
+    if (!prefixed) {
+        Require(value == Untouched, "a reply without the prefix is not parsed");
+    }
+}
+
+// A device ID, most often with no NUL: the keyword "ZKL" counts exactly where it lies wholly
+// within the text before the first NUL.
+void CheckDeviceId(const uint8_t* data, std::size_t size) {
+    const auto buffer = ExactCopy(data, size, false);
+    const bool found = diag::HasJobLanguageKeyword(diag::BoundedText(buffer.get(), size));
+    const std::string text = TextOf(data, size);
+    Require(found == (text.find("ZKL") != std::string::npos),
+            "the keyword is found exactly when the text holds it");
+}
+
+// The first byte picks the code page's lead-byte rule, the rest is the NUL-terminated name. The
+// keywords count only where a character begins, so a trail byte that reads 'U' or 'L' starts
+// nothing; the number is read to its low 16 bits whatever its length. The candidate test is
+// held to its rule on the same name.
+void CheckPortId(const uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    const CodePage page = CodePageOf(data[0]);
+    const auto name = ExactCopy(data + 1, size - 1, true);
+    const std::string text = TextOf(data + 1, size - 1);
+
+    const PortId got = PortIdFromText(name.get(), LeadByteRule(page));
+    Require(got == PortIdOf(text, page), "the PortId follows the rule");
+    if (page == CodePage::SingleByte) {
+        // The system's own code page: single-byte where the tests run.
+        Require(PortIdFromText(name.get()) == got, "the system code page reads the same");
+    }
+    Require(IsCandidatePortName(name.get()) == IsCandidate(text),
+            "a candidate begins with USB, QRUSB or LPT");
+}
+
+// Parses printed from an exact block, the value holding leftover first.
+bool ParsePrinted(const HexByteParser& parser, const char* format, uint8_t byte, uint8_t leftover,
+                  uint8_t& value) {
+    char printed[3] = {};
+    std::snprintf(printed, sizeof printed, format, static_cast<unsigned>(byte));
+    const auto block = ExactCopy(reinterpret_cast<const uint8_t*>(printed), 2, true);
+    value = leftover;
+    return parser.Parse(block.get(), value);
+}
+
+// The first byte is whatever the value held before, the rest is the NUL-terminated text.
+// Accepted exactly with two upper-case digits first, whatever the value held; and every byte
+// printed as two upper-case digits reads back as itself.
+void CheckHexByte(const uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    const uint8_t leftover = data[0];
+    const HexByteParser parser;
+
+    const auto text = ExactCopy(data + 1, size - 1, true);
+    uint8_t value = leftover;
+    const bool accepted = parser.Parse(text.get(), value);
+    const std::optional<uint8_t> want = HexField(TextOf(data + 1, size - 1), 0);
+    Require(accepted == want.has_value(), "accepted exactly with two upper-case digits");
+    if (accepted) {
+        Require(value == *want, "the value is the digits' byte");
+    }
+
+    // The round trip, with a leftover that differs from the byte.
+    uint8_t back = 0;
+    Require(ParsePrinted(parser, "%02X", leftover, static_cast<uint8_t>(~leftover), back) &&
+                back == leftover,
+            "a byte printed in upper case reads back as itself");
+    const bool hasLetter = (leftover >> 4) > 9 || (leftover & 0x0F) > 9;
+    Require(ParsePrinted(parser, "%02x", leftover, leftover, back) == !hasLetter,
+            "lower-case letters are refused");
+}
+
+constexpr Target AllTargets[] = {
+    {"version_reply", &CheckVersionReply}, {"memory_reply", &CheckMemoryReply},
+    {"device_id", &CheckDeviceId},         {"port_id", &CheckPortId},
+    {"hex_byte", &CheckHexByte},
+};
+
+} // namespace
+
+const Target* Targets(std::size_t& count) {
+    count = sizeof AllTargets / sizeof AllTargets[0];
+    return AllTargets;
+}
+
+Check CheckOf(const char* name) {
+    for (const Target& target : AllTargets) {
+        if (std::strcmp(target.name, name) == 0) {
+            return target.check;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace rules

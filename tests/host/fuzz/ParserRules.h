@@ -12,8 +12,12 @@
 
 namespace rules {
 
-// Reports what broke and aborts: libFuzzer keeps the input as a crash file.
+// Reports what broke through the break handler; by default it prints and aborts, so that
+// libFuzzer keeps the input as a crash file. A handler that returns lets the check go on.
 void Require(bool holds, const char* what);
+using BreakHandler = void (*)(const char* what);
+// Null brings back the default.
+void SetBreakHandler(BreakHandler handler);
 
 // A heap block of exactly the input's size, so that a read past it shows under AddressSanitizer;
 // with terminated, one NUL more, for the parsers that take NUL-terminated text.
@@ -42,5 +46,17 @@ PortId PortIdOf(const std::string& text, CodePage page);
 
 // The name begins with "USB", "QRUSB" or "LPT".
 bool IsCandidate(const std::string& name);
+
+// One parser held to its rule over one input of any bytes: what a fuzz target runs, and what the
+// tests replay over the saved inputs.
+using Check = void (*)(const uint8_t* data, std::size_t size);
+struct Target {
+    const char* name; // Also the name of its corpus and regressions folders.
+    Check check;
+};
+// Every target, once each.
+const Target* Targets(std::size_t& count);
+// The target of that name, or null.
+Check CheckOf(const char* name);
 
 } // namespace rules
