@@ -199,7 +199,8 @@ bool Recording::isPiece(const RecordedCall& call) {
     return !call.arg("crc").empty();
 }
 
-// Port detection opens ports too, but neither sends data nor enters the language.
+// Port detection opens ports too, but only checks the device: Verify reads its ID and enters
+// the language, Update sends the data file.
 std::vector<std::string> Recording::operations(const std::vector<RecordedCall>& calls) {
     // "@ZKL ENTER" in hex.
     static const std::string enter = text::toHex("@ZKL ENTER");
@@ -210,12 +211,14 @@ std::vector<std::string> Recording::operations(const std::vector<RecordedCall>& 
             current.clear();
             continue;
         }
-        if (call.entry != "SendByLvx" || !current.empty()) {
+        if (!current.empty()) {
             continue;
         }
-        if (isPiece(call)) {
+        if (call.entry == "SendByLvx" && isPiece(call)) {
             current = "update";
-        } else if (call.arg("data").find(enter) != std::string::npos) {
+        } else if (call.entry == "GetDeviceIDByLvx" ||
+                   (call.entry == "SendByLvx" &&
+                    call.arg("data").find(enter) != std::string::npos)) {
             current = "verify";
         }
         if (!current.empty()) {

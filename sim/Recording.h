@@ -55,7 +55,7 @@ public:
     // The arguments as "key=value ..." for messages.
     static std::string describe(const RecordedCall& call);
     // The operations the calls show, in order: "update" for a port session that sends data
-    // pieces, "verify" for one that enters the diagnostic language.
+    // pieces, "verify" for one that reads the device ID or enters the diagnostic language.
     static std::vector<std::string> operations(const std::vector<RecordedCall>& calls);
     // True when the send argument lists hold a data piece.
     static bool isPiece(const RecordedCall& call);

@@ -72,11 +72,15 @@ TEST(RecordingFormat, ABadLineIsNamedAndOperationsAreFound) {
     text += Recording::format(call("PortOpenByLvx", {{"port", "1152"}}, 1, {})) + "\n";
     text +=
         Recording::format(call("SendByLvx", Recording::sendArgs(enter.data(), 36), 1, {})) + "\n";
+    // Verify against a printer without the keyword ends after reading the device ID.
+    text += Recording::format(call("PortOpenByLvx", {{"port", "1152"}}, 1, {})) + "\n";
+    text += Recording::format(call("GetDeviceIDByLvx", {{"size", "1024"}}, 1, {})) + "\n";
     std::vector<std::string> problems;
     const std::vector<RecordedCall> read = Recording::parseAll(text, problems);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].rfind("line 4: ", 0), 0u) << problems[0];
-    EXPECT_EQ(Recording::operations(read), (std::vector<std::string>{"update", "verify"}));
+    EXPECT_EQ(Recording::operations(read),
+              (std::vector<std::string>{"update", "verify", "verify"}));
 }
 
 } // namespace
