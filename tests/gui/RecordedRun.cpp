@@ -60,9 +60,9 @@ RunResult runOperations(const std::string& label, const RunSetup& setup) {
     }
     if (setup.library == RunSetup::Library::Recorder) {
         folder.copyIn(bin + RecorderFile, SimulatorFile);
-        folder.copyIn(bin + SimulatorFile, RealLibraryName);
+        folder.copyIn(bin + setup.simulator, RealLibraryName);
     } else {
-        folder.copyIn(bin + SimulatorFile, SimulatorFile);
+        folder.copyIn(bin + setup.simulator, SimulatorFile);
     }
     const simctl::SimFiles files = simctl::SimFiles::in(folder.path());
     driver.setEnvironment("LORVEX_SIM_SCENARIO", files.scenario);

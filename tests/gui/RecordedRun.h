@@ -16,6 +16,8 @@ namespace guitest {
 struct RunSetup {
     enum class Library { Simulator, Recorder, Replay };
     Library library = Library::Simulator;
+    // The built simulator that plays the printers (or, under the recorder, the real library).
+    std::string simulator = "Lorvex.dll";
     // The scenario text (Replay: only what comes after the replay lines).
     std::string scenario;
     // Replay: the recording's text, and whether its pauses are kept.

@@ -1,5 +1,6 @@
 // The recording library over the simulator, and the replay of what it recorded: the program
 // must not notice the recorder, and a replay must notice anything that differs.
+#include "Driver.h"
 #include "RecordedRun.h"
 #include "tests/support/SimControl.h"
 
@@ -99,6 +100,39 @@ TEST_F(RecorderTest, DivergenceIsReportedWithItsLine) {
             << report;
         EXPECT_NE(report.find(c.says), std::string::npos) << report;
     }
+}
+
+// The recorder cannot tell a send of the update from a command, so it cannot refuse the send
+// when the real library lacks the count of a send: the tool sends where without the recorder
+// it would refuse at once. The recording says which entry point was missing.
+TEST(RecorderMissingEntryPoint, RecordedAsMissingAndTheUpdateGoesOn) {
+    guitest::RunSetup setup = updateThenVerify(guitest::RunSetup::Library::Simulator);
+    setup.simulator = "Lorvex_noGetPreviousSentDataSizeByLvx.dll";
+    setup.operations = {"update"};
+    const guitest::RunResult plain = guitest::runOperations("plain", setup);
+    setup.library = guitest::RunSetup::Library::Recorder;
+    const guitest::RunResult recorded = guitest::runOperations("recorded", setup);
+    EXPECT_EQ(plain.boxes, std::vector<std::string>{"Communication error!"});
+    EXPECT_TRUE(plain.capture.empty());
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_NE(recorded.boxes[0], "Communication error!");
+    EXPECT_GT(recorded.capture.size(), 120000u);
+    EXPECT_NE(recorded.recording.find(" GetPreviousSentDataSizeByLvx -> 0x0000B000 missing=1\n"),
+              std::string::npos);
+}
+
+// Without the real library the recorder does not load, and the tool says what it always says.
+TEST(RecorderWithoutRealLibrary, ToolShowsItsStartUpMessage) {
+    guitest::DriverOptions options;
+    options.companions.clear();
+    guitest::Driver driver("no-real-library", options);
+    driver.folder().copyIn(guitest::Driver::binaryFolder() + "\\recorder\\Lorvex.dll",
+                           "Lorvex.dll");
+    guitest::AppProcess& app = driver.start();
+    const guitest::Window box = app.waitForDialog();
+    EXPECT_EQ(guitest::messageText(box), "Cannot found DLL files.\nThis program is aborted.");
+    guitest::pressButton(box, IDOK);
+    EXPECT_EQ(app.waitForExit(), 0u);
 }
 
 } // namespace
