@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -51,7 +52,8 @@ uint32_t done(RecordedCall& call, uint32_t result) {
 
 // The text a library wrote into a buffer of size bytes: up to its NUL, or all of it. Only a
 // buffer that changed was written; an untouched one records nothing.
-void recordText(RecordedCall& call, const char* buffer, const std::string& before, uint32_t size) {
+void recordText(RecordedCall& call, const char* buffer, const std::string& before) {
+    const std::size_t size = before.size();
     if (buffer == nullptr || std::memcmp(buffer, before.data(), size) == 0) {
         return;
     }
@@ -59,9 +61,15 @@ void recordText(RecordedCall& call, const char* buffer, const std::string& befor
                               lvxsim::text::quote(std::string(buffer, strnlen(buffer, size))));
 }
 
-// A copy of a buffer before the call, to tell what the library wrote.
+// Output buffers are compared up to this size: the tool's are far smaller, and a caller's
+// wrong size must not make the recorder allocate without bound.
+constexpr uint32_t MaxCompared = 64 * 1024;
+
+// A copy of a buffer before the call, to tell what the library wrote; at most MaxCompared bytes.
 std::string snapshot(const void* buffer, uint32_t size) {
-    return buffer == nullptr ? std::string() : std::string(static_cast<const char*>(buffer), size);
+    return buffer == nullptr
+               ? std::string()
+               : std::string(static_cast<const char*>(buffer), std::min(size, MaxCompared));
 }
 
 } // namespace
@@ -99,7 +107,7 @@ uint32_t __stdcall GetModelNameByLvx(char* buffer) {
     }
     const std::string before = snapshot(buffer, lvx::ModelNameSize);
     const uint32_t result = fn(buffer);
-    recordText(call, buffer, before, lvx::ModelNameSize);
+    recordText(call, buffer, before);
     return done(call, result);
 }
 
@@ -148,7 +156,7 @@ uint32_t __stdcall ReceiveByLvx(void* buffer, uint32_t* count) {
     }
     if (buffer != nullptr) {
         const auto* after = static_cast<const char*>(buffer);
-        std::size_t changed = capacity;
+        std::size_t changed = before.size();
         while (changed > 0 && after[changed - 1] == before[changed - 1]) {
             --changed;
         }
@@ -167,7 +175,7 @@ uint32_t __stdcall GetDeviceIDByLvx(char* buffer, uint32_t size) {
     }
     const std::string before = snapshot(buffer, size);
     const uint32_t result = fn(buffer, size);
-    recordText(call, buffer, before, size);
+    recordText(call, buffer, before);
     return done(call, result);
 }
 

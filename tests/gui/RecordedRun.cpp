@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 
 namespace guitest {
@@ -183,11 +184,11 @@ bool saveWindowBitmap(const Window& window, const std::string& path) {
     if (width <= 0 || height <= 0) {
         return false;
     }
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) {
-        return false;
-    }
-    HDC memory = CreateCompatibleDC(screen);
+    const auto releaseScreen = [](HDC dc) { ReleaseDC(nullptr, dc); };
+    const std::unique_ptr<HDC__, decltype(releaseScreen)> screen(GetDC(nullptr), releaseScreen);
+    const auto deleteDc = [](HDC dc) { DeleteDC(dc); };
+    const std::unique_ptr<HDC__, decltype(deleteDc)> memory(
+        screen ? CreateCompatibleDC(screen.get()) : nullptr, deleteDc);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -196,34 +197,29 @@ bool saveWindowBitmap(const Window& window, const std::string& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool saved = false;
-    if (memory != nullptr && bitmap != nullptr) {
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        const bool copied =
-            BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-        SelectObject(memory, old);
-        GdiFlush();
-        const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-        BITMAPFILEHEADER header{};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-        header.bfSize = header.bfOffBits + imageBytes;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&header), sizeof header);
-        out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-        out.write(static_cast<const char*>(bits), imageBytes);
-        saved = copied && out.good();
+    const auto deleteBitmap = [](HBITMAP bitmap) { DeleteObject(bitmap); };
+    const std::unique_ptr<HBITMAP__, decltype(deleteBitmap)> bitmap(
+        memory ? CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr,
+        deleteBitmap);
+    if (!bitmap) {
+        return false;
     }
-    if (bitmap != nullptr) {
-        DeleteObject(bitmap);
-    }
-    if (memory != nullptr) {
-        DeleteDC(memory);
-    }
-    ReleaseDC(nullptr, screen);
-    return saved;
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
+                               SRCCOPY) != FALSE;
+    SelectObject(memory.get(), old);
+    GdiFlush();
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + imageBytes;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageBytes);
+    return copied && out.good();
 }
 
 } // namespace guitest
