@@ -693,4 +693,29 @@ TEST_F(SimTest, RecorderPassesEverythingOnAndRecordsIt) {
     EXPECT_EQ(unloaded, closed + "# end of recording (unload)\n");
 }
 
+// Where nothing can be written beside the library (here a folder stands in the recording's
+// way), the recording goes to %TEMP%.
+TEST_F(SimTest, RecorderFallsBackToTheTemporaryFolder) {
+    ASSERT_TRUE(CopyFileA(dllPath().c_str(), inFolder("Lorvex.real.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((programFolder() + "recorder\\Lorvex.dll").c_str(),
+                          inFolder("Lorvex.dll").c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryA(inFolder("Lorvex.rec").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(inFolder("temp").c_str(), nullptr));
+    char previous[MAX_PATH + 1] = {};
+    const DWORD kept = GetEnvironmentVariableA("TMP", previous, sizeof previous);
+    SetEnvironmentVariableA("TMP", (inFolder("temp") + "\\").c_str());
+    {
+        Library recorder(inFolder("Lorvex.dll"));
+        ASSERT_TRUE(recorder.loaded());
+        recorder.get<lvx::SetReceiveTypeFn>(lvx::SetReceiveTypeName)(3);
+    }
+    SetEnvironmentVariableA("TMP", kept > 0 && kept <= MAX_PATH ? previous : nullptr);
+    const std::string moved = inFolder("temp\\Lorvex.rec");
+    EXPECT_NE(simctl::readFile(moved).find(" SetReceiveTypeByLvx type=3 -> 0x00000001\n"),
+              std::string::npos);
+    DeleteFileA(moved.c_str());
+    RemoveDirectoryA(inFolder("temp").c_str());
+    RemoveDirectoryA(inFolder("Lorvex.rec").c_str());
+}
+
 } // namespace
