@@ -151,12 +151,25 @@ bool parseCountAt(const std::vector<Token>& values, uint32_t& count, uint32_t& a
 }
 
 // Applies a global (before any section) line.
-bool applyGlobal(const Line& line, uint16_t& noPrinter, std::string& statePath) {
+bool applyGlobal(const Line& line, uint16_t& noPrinter, std::string& statePath,
+                 ReplaySettings& replay) {
     if (line.subject || line.values.empty()) {
         return false;
     }
     if (line.key == "state" && line.values.size() == 1) {
         statePath = line.values[0].text;
+        return true;
+    }
+    if (line.key == "replay" && line.values.size() == 1 && line.values[0].quoted) {
+        replay.path = line.values[0].text;
+        return true;
+    }
+    if (line.key == "replay.timing" && line.values.size() == 1) {
+        long long on = 0;
+        if (!integerIn(line.values[0], 0, 1, on)) {
+            return false;
+        }
+        replay.timing = on == 1;
         return true;
     }
     if (line.key == "noprinter" && line.values.size() == 1) {
@@ -419,7 +432,7 @@ Scenario Scenario::parse(const std::string& text, std::vector<std::string>& prob
         } else if (callRule) {
             applied = applyCallRule(line, s.callRules_);
         } else {
-            applied = applyGlobal(line, s.noPrinter_, s.statePath_);
+            applied = applyGlobal(line, s.noPrinter_, s.statePath_, s.replay_);
         }
         if (!applied) {
             problems.push_back(where + "cannot use '" + line.key + "' here or its value");

@@ -100,6 +100,12 @@ struct PrinterConfig {
     uint8_t flag = 0;
 };
 
+// A recording the library plays back instead of its printers; timing keeps its pauses.
+struct ReplaySettings {
+    std::string path;
+    bool timing = false;
+};
+
 class Scenario {
 public:
     // Result of opening a port that has no printer.
@@ -118,6 +124,8 @@ public:
     uint16_t noPrinterResult() const { return noPrinter_; }
     // State file named by the scenario (relative to the scenario's folder), or empty.
     const std::string& statePath() const { return statePath_; }
+    // The recording to play back (relative to the scenario's folder); empty path for none.
+    const ReplaySettings& replay() const { return replay_; }
     // The call rules, in the order of their lines.
     const std::vector<CallRule>& callRules() const { return callRules_; }
     // Port number of "LPT1", "USB001", "USB1" or a plain number; 0 if none of these.
@@ -128,6 +136,7 @@ private:
     uint16_t noPrinter_ = NoPrinterCode;
     std::string statePath_;
     std::vector<CallRule> callRules_;
+    ReplaySettings replay_;
 };
 
 } // namespace lvxsim

@@ -3,6 +3,7 @@
 #include "portlib/LorvexApi.h"
 #include "sim/ByteText.h"
 #include "sim/FileHandle.h"
+#include "sim/Recording.h"
 #include "sim/StateFile.h"
 
 #include <algorithm>
@@ -68,6 +69,29 @@ std::string environmentOr(const char* name, const std::string& fallback) {
     return value.empty() ? fallback : value;
 }
 
+// A call as the tool made it, to hold against the recording.
+RecordedCall called(const char* entry, std::vector<std::pair<std::string, std::string>> args) {
+    RecordedCall call;
+    call.entry = entry;
+    call.args = std::move(args);
+    return call;
+}
+
+// Writes a recorded text into a buffer of size bytes, NUL-terminated when it fits.
+void writeText(const RecordedCall& recorded, char* buffer, uint32_t size) {
+    std::string bytes;
+    std::size_t pos = 0;
+    const std::string quoted = recorded.output("text");
+    if (buffer == nullptr || !text::unquote(quoted, pos, bytes)) {
+        return;
+    }
+    const std::size_t n = std::min<std::size_t>(bytes.size(), size);
+    std::memcpy(buffer, bytes.data(), n);
+    if (n < size) {
+        buffer[n] = '\0';
+    }
+}
+
 } // namespace
 
 // The library's one simulator.
@@ -98,6 +122,9 @@ void Simulator::detach(bool processExit) {
 uint32_t Simulator::portOpen(uint16_t portId) {
     CriticalSection::Guard guard(lock_);
     reloadScenario();
+    if (replayer_) {
+        return replay(called(lvx::PortOpenName, {{"port", std::to_string(portId)}}), nullptr);
+    }
     const CallRule* rule = countCall(lvx::PortOpenName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("PortOpenByLvx port=" + std::to_string(portId), *rule);
@@ -130,6 +157,9 @@ uint32_t Simulator::portOpen(uint16_t portId) {
 uint32_t Simulator::portClose() {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::PortCloseName, {}), nullptr);
+    }
     const CallRule* rule = countCall(lvx::PortCloseName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("PortCloseByLvx", *rule);
@@ -147,6 +177,9 @@ uint32_t Simulator::portClose() {
 uint32_t Simulator::checkDeviceId() {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::CheckDeviceIdName, {}), nullptr);
+    }
     const CallRule* rule = countCall(lvx::CheckDeviceIdName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("CheckDeviceIDByLvx", *rule);
@@ -163,6 +196,11 @@ uint32_t Simulator::checkDeviceId() {
 uint32_t Simulator::getModelName(char* buffer) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::GetModelNameName, {}), [&](const RecordedCall& recorded) {
+            writeText(recorded, buffer, lvx::ModelNameSize);
+        });
+    }
     const CallRule* rule = countCall(lvx::GetModelNameName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetModelNameByLvx", *rule);
@@ -187,6 +225,14 @@ uint32_t Simulator::getModelName(char* buffer) {
 uint32_t Simulator::getIoErrorCode(int16_t* detail) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::GetIoErrorCodeName, {}), [&](const RecordedCall& recorded) {
+            long long value = 0;
+            if (detail != nullptr && text::parseInteger(recorded.output("detail"), value)) {
+                *detail = static_cast<int16_t>(value);
+            }
+        });
+    }
     const CallRule* rule = countCall(lvx::GetIoErrorCodeName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetIoErrorCodeByLvx", *rule);
@@ -204,6 +250,15 @@ uint32_t Simulator::getIoErrorCode(int16_t* detail) {
 uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::SendName, Recording::sendArgs(data, count)),
+                      [&](const RecordedCall& recorded) {
+                          uint8_t value = 0;
+                          if (flag != nullptr && text::parseHex8(recorded.output("flag"), value)) {
+                              *flag = value;
+                          }
+                      });
+    }
     lastSent_ = 0;
     const CallRule* rule = countCall(lvx::SendName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
@@ -249,6 +304,21 @@ uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
 uint32_t Simulator::receive(void* buffer, uint32_t* count) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        const uint32_t capacity = count != nullptr ? *count : 0;
+        return replay(called(lvx::ReceiveName, {{"count", std::to_string(capacity)}}),
+                      [&](const RecordedCall& recorded) {
+                          std::string bytes;
+                          if (buffer != nullptr && text::fromHex(recorded.output("data"), bytes)) {
+                              std::memcpy(buffer, bytes.data(),
+                                          std::min<std::size_t>(bytes.size(), capacity));
+                          }
+                          long long got = 0;
+                          if (count != nullptr && text::parseInteger(recorded.output("got"), got)) {
+                              *count = static_cast<uint32_t>(got);
+                          }
+                      });
+    }
     const CallRule* rule = countCall(lvx::ReceiveName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail && buffer != nullptr &&
         count != nullptr) {
@@ -296,6 +366,10 @@ uint32_t Simulator::receive(void* buffer, uint32_t* count) {
 uint32_t Simulator::getDeviceId(char* buffer, uint32_t size) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::GetDeviceIdName, {{"size", std::to_string(size)}}),
+                      [&](const RecordedCall& recorded) { writeText(recorded, buffer, size); });
+    }
     const CallRule* rule = countCall(lvx::GetDeviceIdName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetDeviceIDByLvx size=" + std::to_string(size), *rule);
@@ -322,6 +396,14 @@ uint32_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t thi
                                    uint32_t fifth) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::SetPortTimeOutName, {{"first", std::to_string(first)},
+                                                       {"second", std::to_string(second)},
+                                                       {"third", std::to_string(third)},
+                                                       {"fourth", std::to_string(fourth)},
+                                                       {"fifth", std::to_string(fifth)}}),
+                      nullptr);
+    }
     const CallRule* rule = countCall(lvx::SetPortTimeOutName);
     const std::string call =
         "SetPortTimeOutByLvx first=" + std::to_string(first) + " second=" + std::to_string(second) +
@@ -338,6 +420,15 @@ uint32_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t thi
 uint32_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(
+            called(lvx::GetPreviousSentDataSizeName, {}), [&](const RecordedCall& recorded) {
+                long long value = 0;
+                if (sent != nullptr && text::parseInteger(recorded.output("sent"), value)) {
+                    *sent = static_cast<uint32_t>(value);
+                }
+            });
+    }
     const CallRule* rule = countCall(lvx::GetPreviousSentDataSizeName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetPreviousSentDataSizeByLvx", *rule);
@@ -355,6 +446,9 @@ uint32_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
 uint32_t Simulator::setReceiveType(uint32_t type) {
     CriticalSection::Guard guard(lock_);
     reloadWhileIdle();
+    if (replayer_) {
+        return replay(called(lvx::SetReceiveTypeName, {{"type", std::to_string(type)}}), nullptr);
+    }
     const CallRule* rule = countCall(lvx::SetReceiveTypeName);
     const std::string call = "SetReceiveTypeByLvx type=" + std::to_string(type);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
@@ -362,6 +456,32 @@ uint32_t Simulator::setReceiveType(uint32_t type) {
     }
     logCall(call + " " + finish({}));
     return withUpper(PortOk, rule);
+}
+
+// Nothing of the printers takes part: the recorded library answers.
+uint32_t Simulator::replay(const RecordedCall& came,
+                           const std::function<void(const RecordedCall&)>& write) {
+    std::string divergence;
+    const RecordedCall* recorded = replayer_->next(came, divergence);
+    if (!divergence.empty()) {
+        notes_.push_back(divergence);
+    }
+    if (recorded == nullptr) {
+        logCall(Recording::describe(came) + " -> " + text::hex16(Replayer::DivergedCode) +
+                " replay=diverged");
+        return Replayer::DivergedCode;
+    }
+    if (write) {
+        write(*recorded);
+    }
+    std::string outputs;
+    for (const auto& [key, value] : recorded->outputs) {
+        outputs += " " + key + "=" + value;
+    }
+    logCall(Recording::describe(came) + " -> " +
+            text::hex16(static_cast<uint16_t>(recorded->result & 0xFFFF)) + outputs +
+            " replay=" + std::to_string(recorded->line));
+    return recorded->result;
 }
 
 // Reads the file at every open: it is small, and comparing text catches any change.
@@ -377,6 +497,20 @@ void Simulator::reloadScenario() {
         if (present) {
             std::vector<std::string> problems;
             scenario_ = Scenario::parse(text, problems);
+            replayer_.reset();
+            if (!scenario_.replay().path.empty()) {
+                const std::string& named = scenario_.replay().path;
+                const std::string recording = isAbsolute(named) ? named : folderOf(path) + named;
+                std::vector<std::string> replayProblems;
+                replayer_ = std::make_unique<Replayer>(recording, scenario_.replay().timing,
+                                                       replayProblems);
+                notes_.push_back("replaying " + text::quote(recording) + ", " +
+                                 std::to_string(replayer_->total()) + " calls" +
+                                 (scenario_.replay().timing ? " with their pauses" : ""));
+                std::transform(
+                    replayProblems.begin(), replayProblems.end(), std::back_inserter(notes_),
+                    [](const std::string& problem) { return "recording problem: " + problem; });
+            }
             notes_.push_back("scenario " + text::quote(path) + " loaded, " +
                              std::to_string(scenario_.printerCount()) + " printer(s)");
             std::transform(
@@ -384,6 +518,7 @@ void Simulator::reloadScenario() {
                 [](const std::string& problem) { return "scenario problem: " + problem; });
         } else {
             scenario_ = Scenario::defaults();
+            replayer_.reset();
             notes_.push_back("no scenario at " + text::quote(path) + ", default printer on LPT1");
         }
     }

@@ -3,12 +3,14 @@
 
 #include "sim/CriticalSection.h"
 #include "sim/PrinterSession.h"
+#include "sim/Replayer.h"
 #include "sim/Scenario.h"
 #include "sim/SimLog.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +63,10 @@ public:
     uint32_t setReceiveType(uint32_t type);
 
 private:
+    // Answers a call from the recording being played back: write puts the recorded outputs
+    // into the caller's buffers. Logs the call with its recorded line, or the divergence.
+    uint32_t replay(const RecordedCall& came,
+                    const std::function<void(const RecordedCall&)>& write);
     // Re-reads the scenario file and adopts it when its text changed.
     void reloadScenario();
     // Between sessions every call looks for a changed scenario, so a call rule can reach the
@@ -99,6 +105,8 @@ private:
     std::vector<std::string> notes_;
     // Calls of each entry point since the scenario was read.
     std::map<std::string, uint32_t> callCounts_;
+    // The recording played back instead of the printers, when the scenario names one.
+    std::unique_ptr<Replayer> replayer_;
 };
 
 } // namespace lvxsim

@@ -606,4 +606,116 @@ TEST_F(SimTest, LogRecordsLoadEveryCallAndUnloadWithThePortStillOpen) {
     }
 }
 
+// --- The recording library over the simulator ---------------------------------------------
+
+// Every call of a short session on a library, as the caller sees it: the whole return
+// register and every byte of every output buffer (pre-filled with 0xCC to show what is written).
+std::vector<std::string> exercise(const Library& lib) {
+    using Raw0 = uint32_t(__stdcall*)();
+    using Raw1 = uint32_t(__stdcall*)(void*);
+    using Raw2 = uint32_t(__stdcall*)(void*, uint32_t*);
+    using SendRaw = uint32_t(__stdcall*)(const void*, uint32_t, uint8_t*);
+    std::vector<std::string> seen;
+    const auto note = [&](uint32_t result, const void* buffer, std::size_t size) {
+        seen.push_back(std::to_string(result) + " " +
+                       std::string(static_cast<const char*>(buffer), size));
+    };
+    std::array<char, lvx::DeviceIdSize> buffer{};
+    const auto fresh = [&] { buffer.fill('\xCC'); };
+    const auto send = [&](const std::string& bytes) {
+        uint8_t flag = 0xCC;
+        note(lib.get<SendRaw>(lvx::SendName)(bytes.data(), static_cast<uint32_t>(bytes.size()),
+                                             &flag),
+             &flag, 1);
+    };
+    note(lib.get<uint32_t(__stdcall*)(uint16_t)>(lvx::PortOpenName)(lpt(1)), nullptr, 0);
+    fresh();
+    note(lib.get<Raw1>(lvx::GetModelNameName)(buffer.data()), buffer.data(), 120);
+    fresh();
+    note(lib.get<uint32_t(__stdcall*)(char*, uint32_t)>(lvx::GetDeviceIdName)(buffer.data(), 64),
+         buffer.data(), 80);
+    note(lib.get<Raw0>(lvx::CheckDeviceIdName)(), nullptr, 0);
+    send(simctl::testData(1000));
+    for (const char* entry : {lvx::GetIoErrorCodeName, lvx::GetPreviousSentDataSizeName}) {
+        fresh();
+        note(lib.get<Raw1>(entry)(buffer.data()), buffer.data(), 8);
+    }
+    send(simctl::prefixCommand() + simctl::enterDiagCommand());
+    send(simctl::versionReadCommand());
+    for (int i = 0; i < 2; ++i) {
+        fresh();
+        uint32_t count = lvx::ReplySize;
+        note(lib.get<Raw2>(lvx::ReceiveName)(buffer.data(), &count), buffer.data(), 60);
+        seen.back() += " count " + std::to_string(count);
+    }
+    note(lib.get<Raw0>(lvx::PortCloseName)(), nullptr, 0);
+    return seen;
+}
+
+// The caller sees the same as without the recorder, upper halves included; the printer takes
+// the same bytes; the close writes the calls out, the unload the rest.
+TEST_F(SimTest, RecorderPassesEverythingOnAndRecordsIt) {
+    simctl::Scenario scenario = instantLpt1();
+    scenario.printer(lpt(1)).model("KT-9200").partial(400).versionReply("DIAG CD=E2,01,01,00,07");
+    scenario.upperBits(lvx::PortOpenName, 0xBEEF).upperBits(lvx::ReceiveName, 0x00A5, 2);
+    ASSERT_TRUE(scenario.write(files_.scenario));
+
+    std::vector<std::string> plain;
+    {
+        Library lib(dllPath());
+        ASSERT_TRUE(lib.loaded());
+        plain = exercise(lib);
+    }
+    const std::string plainCapture = simctl::readFile(files_.capture);
+    ASSERT_TRUE(simctl::removeFile(files_.capture));
+
+    ASSERT_TRUE(CopyFileA(dllPath().c_str(), inFolder("Lorvex.real.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((programFolder() + "recorder\\Lorvex.dll").c_str(),
+                          inFolder("Lorvex.dll").c_str(), FALSE));
+    Library recorder(inFolder("Lorvex.dll"));
+    ASSERT_TRUE(recorder.loaded());
+    EXPECT_EQ(exercise(recorder), plain);
+    EXPECT_EQ(simctl::readFile(files_.capture), plainCapture);
+    EXPECT_EQ(plain.front(), std::to_string(0xBEEF0001u) + " ");
+
+    const std::string closed = simctl::readFile(inFolder("Lorvex.rec"));
+    EXPECT_EQ(closed.rfind("# Lorvex recording 1\n", 0), 0u);
+    for (const char* part :
+         {" PortOpenByLvx port=1152 -> 0xBEEF0001\n", " text=\"KT-9200\"\n",
+          " GetIoErrorCodeByLvx -> 0x00000001 detail=-81\n", " sent=400\n",
+          " SendByLvx count=1000 crc=", "data=444941472043443D45322C30312C30312C30302C3037\n",
+          " ReceiveByLvx count=50 -> 0x00A51000 got=0 data=\n",
+          " PortCloseByLvx -> 0x00000001\n"}) {
+        EXPECT_NE(closed.find(part), std::string::npos) << part;
+    }
+    recorder.unload();
+    const std::string unloaded = simctl::readFile(inFolder("Lorvex.rec"));
+    EXPECT_EQ(unloaded, closed + "# end of recording (unload)\n");
+}
+
+// Where nothing can be written beside the library (here a folder stands in the recording's
+// way), the recording goes to %TEMP%.
+TEST_F(SimTest, RecorderFallsBackToTheTemporaryFolder) {
+    ASSERT_TRUE(CopyFileA(dllPath().c_str(), inFolder("Lorvex.real.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((programFolder() + "recorder\\Lorvex.dll").c_str(),
+                          inFolder("Lorvex.dll").c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryA(inFolder("Lorvex.rec").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(inFolder("temp").c_str(), nullptr));
+    char previous[MAX_PATH + 1] = {};
+    const DWORD kept = GetEnvironmentVariableA("TMP", previous, sizeof previous);
+    SetEnvironmentVariableA("TMP", (inFolder("temp") + "\\").c_str());
+    {
+        Library recorder(inFolder("Lorvex.dll"));
+        ASSERT_TRUE(recorder.loaded());
+        recorder.get<lvx::SetReceiveTypeFn>(lvx::SetReceiveTypeName)(3);
+    }
+    SetEnvironmentVariableA("TMP", kept > 0 && kept <= MAX_PATH ? previous : nullptr);
+    const std::string moved = inFolder("temp\\Lorvex.rec");
+    EXPECT_NE(simctl::readFile(moved).find(" SetReceiveTypeByLvx type=3 -> 0x00000001\n"),
+              std::string::npos);
+    DeleteFileA(moved.c_str());
+    RemoveDirectoryA(inFolder("temp").c_str());
+    RemoveDirectoryA(inFolder("Lorvex.rec").c_str());
+}
+
 } // namespace

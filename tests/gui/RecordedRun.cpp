@@ -1,0 +1,225 @@
+#include "RecordedRun.h"
+
+#include "Driver.h"
+#include "Product.h"
+#include "sim/Recording.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+namespace guitest {
+
+namespace {
+
+// Files of the simulated and the recording library, as the build lays them out.
+constexpr char SimulatorFile[] = "Lorvex.dll";
+constexpr char RecorderFile[] = "recorder\\Lorvex.dll";
+constexpr char RealLibraryName[] = "Lorvex.real.dll";
+constexpr char RecordingName[] = "Lorvex.rec";
+constexpr char ReplayName[] = "replay.rec";
+
+// The scenario that plays the recording back.
+std::string replayScenario(const RunSetup& setup) {
+    return std::string("replay = \"") + ReplayName +
+           "\"\nreplay.timing = " + (setup.timing ? "1" : "0") + "\n" + setup.scenario;
+}
+
+// The busy state is left once the box has gone.
+void waitUntilIdle(const Window& main) {
+    waitFor("the busy state to end", [&] {
+        for (const int id : product::BusyControls) {
+            if (!main.child(id).enabled()) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+} // namespace
+
+RunResult runOperations(const std::string& label, const RunSetup& setup) {
+    DriverOptions options;
+    options.companions.clear();
+    const bool replay = setup.library == RunSetup::Library::Replay;
+    options.files.emplace_back(simctl::ScenarioFileName,
+                               replay ? replayScenario(setup) : setup.scenario);
+    if (replay) {
+        options.files.emplace_back(ReplayName, setup.recording);
+    }
+    if (setup.data) {
+        options.files.emplace_back(simctl::SampleImageName, *setup.data);
+    }
+    Driver driver(label, options);
+    const TestFolder& folder = driver.folder();
+    const std::string bin = Driver::binaryFolder() + "\\";
+    if (!setup.data) {
+        folder.copyIn(bin + simctl::SampleImageName, simctl::SampleImageName);
+    }
+    if (setup.library == RunSetup::Library::Recorder) {
+        folder.copyIn(bin + RecorderFile, SimulatorFile);
+        folder.copyIn(bin + setup.simulator, RealLibraryName);
+    } else {
+        folder.copyIn(bin + setup.simulator, SimulatorFile);
+    }
+    const simctl::SimFiles files = simctl::SimFiles::in(folder.path());
+    driver.setEnvironment("LORVEX_SIM_SCENARIO", files.scenario);
+    driver.setEnvironment("LORVEX_SIM_LOG", files.log);
+    driver.setEnvironment("LORVEX_SIM_CAPTURE", files.capture);
+    driver.setEnvironment("LORVEX_SIM_STATE", files.state);
+
+    AppProcess& app = driver.start();
+    const Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
+    RunResult result;
+    for (std::size_t i = 0; i < setup.operations.size(); ++i) {
+        const std::string& operation = setup.operations[i];
+        if (operation != "update" && operation != "verify") {
+            throw std::runtime_error("unknown operation '" + operation + "'");
+        }
+        main.child(operation == "update" ? IDC_UPDATE : IDC_VERIFY).clickByMessage();
+        // A replay with its pauses lasts as long as the recorded run did.
+        const Window box =
+            app.waitForDialog(main, product::TransferLimit * (setup.timing ? 10 : 1));
+        result.boxes.push_back(messageText(box));
+        if (i + 1 == setup.operations.size() && !setup.screenshot.empty()) {
+            // The box is shown before it is painted.
+            waitFor("the box to be painted", [&] {
+                for (const Window& part : box.children()) {
+                    if (GetUpdateRect(part.handle(), nullptr, FALSE)) {
+                        return false;
+                    }
+                }
+                return !GetUpdateRect(box.handle(), nullptr, FALSE);
+            });
+            saveWindowBitmap(box, setup.screenshot);
+        }
+        pressButton(box, IDOK);
+        app.waitForWindowGone(box);
+        waitUntilIdle(main);
+    }
+    pressButton(main, IDCANCEL);
+    app.waitForExit();
+    result.log = simctl::readLog(files.log);
+    result.capture = simctl::readFile(files.capture);
+    result.recording = simctl::readFile(folder.file(RecordingName));
+    return result;
+}
+
+// The simulator logs each replayed call with its line, and the divergence as a note; a call
+// of the recording that the program never made is a divergence too.
+int replayRecording(const ReplayRequest& request, std::string& report) {
+    RunSetup setup;
+    setup.library = RunSetup::Library::Replay;
+    setup.recording = request.recording;
+    setup.timing = request.timing;
+    setup.screenshot = request.screenshot;
+    setup.data = request.data;
+    std::vector<std::string> problems;
+    const std::vector<lvxsim::RecordedCall> calls =
+        lvxsim::Recording::parseAll(request.recording, problems);
+    setup.operations =
+        request.operations.empty() ? lvxsim::Recording::operations(calls) : request.operations;
+    for (const std::string& problem : problems) {
+        report += "recording problem: " + problem + "\n";
+    }
+    std::string operations;
+    for (const std::string& operation : setup.operations) {
+        operations += " " + operation;
+    }
+    report += "operations:" + (operations.empty() ? std::string(" none") : operations) + "\n";
+
+    const RunResult run = runOperations("replay", setup);
+    std::size_t replayed = 0;
+    std::string divergence;
+    for (const simctl::LogRecord& record : run.log) {
+        const std::string line = record.value("replay");
+        replayed += !line.empty() && line != "diverged" ? 1 : 0;
+        if (divergence.empty() && record.kind == simctl::LogRecord::Kind::Note &&
+            record.note.rfind("replay divergence", 0) == 0) {
+            divergence = record.note;
+        }
+    }
+    report += "calls replayed: " + std::to_string(replayed) + " of " +
+              std::to_string(calls.size()) + "\n";
+    if (divergence.empty() && replayed < calls.size()) {
+        const lvxsim::RecordedCall& missed = calls[replayed];
+        divergence = "replay divergence at line " + std::to_string(missed.line) + ": expected " +
+                     lvxsim::Recording::describe(missed) + ", came no further call";
+    }
+    report += "first divergence: " + (divergence.empty() ? std::string("none") : divergence) + "\n";
+    if (divergence.find("data piece") != std::string::npos) {
+        report += "the data pieces differ: replay with the data file of the recorded run\n";
+    }
+    std::vector<std::string> shown;
+    for (std::size_t i = 0; i < run.boxes.size(); ++i) {
+        shown.push_back(oneLine(run.boxes[i]));
+        report += "box " + std::to_string(i + 1) + ": " + shown.back() + "\n";
+    }
+    const bool expected = !request.expected || shown == *request.expected;
+    if (request.expected) {
+        report += std::string("boxes as expected: ") + (expected ? "yes" : "NO") + "\n";
+    }
+    return divergence.empty() && problems.empty() && expected ? 0 : 1;
+}
+
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        line += text[i] == '\n' ? std::string("\\n") : std::string(1, text[i]);
+    }
+    return line;
+}
+
+// From the screen, so the frame and caption are in the picture.
+bool saveWindowBitmap(const Window& window, const std::string& path) {
+    const RECT rect = window.screenRect();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    const auto releaseScreen = [](HDC dc) { ReleaseDC(nullptr, dc); };
+    const std::unique_ptr<HDC__, decltype(releaseScreen)> screen(GetDC(nullptr), releaseScreen);
+    const auto deleteDc = [](HDC dc) { DeleteDC(dc); };
+    const std::unique_ptr<HDC__, decltype(deleteDc)> memory(
+        screen ? CreateCompatibleDC(screen.get()) : nullptr, deleteDc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const auto deleteBitmap = [](HBITMAP bitmap) { DeleteObject(bitmap); };
+    const std::unique_ptr<HBITMAP__, decltype(deleteBitmap)> bitmap(
+        memory ? CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr,
+        deleteBitmap);
+    if (!bitmap) {
+        return false;
+    }
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
+                               SRCCOPY) != FALSE;
+    SelectObject(memory.get(), old);
+    GdiFlush();
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + imageBytes;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageBytes);
+    return copied && out.good();
+}
+
+} // namespace guitest
