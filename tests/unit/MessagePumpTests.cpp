@@ -117,7 +117,8 @@ TEST(MessagePump, TouchAndPenAreInputFromWindows8On) {
     const auto getVersion = reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
     ASSERT_NE(getVersion, nullptr);
-    OSVERSIONINFOW version = {sizeof version};
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
     ASSERT_EQ(getVersion(&version), 0);
     const bool eightOrLater =
         version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
