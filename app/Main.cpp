@@ -7,7 +7,6 @@
 // process ended) before any window exists.
 UpdaterApp theApp;
 
-// Hands the process to the application object.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UpdaterApp::Running().StartUp();
     return 0;

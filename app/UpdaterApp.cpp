@@ -2,7 +2,7 @@
 
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "ui/MainDialog.h"
 
 namespace {

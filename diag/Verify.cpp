@@ -4,7 +4,7 @@
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "res/resource.h"
 

@@ -19,14 +19,12 @@ Application::Application(const char* name) : name_(name) {
     RestrictLibrarySearch();
 }
 
-// Forgets the object.
 Application::~Application() {
     if (current == this) {
         current = nullptr;
     }
 }
 
-// The registered application object.
 Application* Application::Current() {
     return current;
 }
@@ -37,10 +35,8 @@ bool Application::EnableControlLook() {
     return ::InitCommonControlsEx(&controls) != FALSE;
 }
 
-// Switches to the hourglass, remembering the cursor it replaces.
 WaitCursor::WaitCursor() : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
 
-// Puts the previous cursor back.
 WaitCursor::~WaitCursor() {
     ::SetCursor(previous_);
 }

@@ -72,15 +72,14 @@ INT_PTR Dialog::DoModal() {
                                              DialogProc, reinterpret_cast<LPARAM>(this));
     // The owner was checked above, so a failed run gives -1 (0 only for an invalid owner).
     if (result == -1) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Dialog " + std::to_string(templateId_), "DialogBoxParamA")
+        FailureTrace("Dialog", "DialogBoxParamA")
             .Result(static_cast<long long>(result))
-            .LastError(error);
+            .LastError()
+            .Note("template " + std::to_string(templateId_));
     }
     return result;
 }
 
-// Nothing to exchange in the base.
 void Dialog::DoDataExchange(bool) {}
 
 // The data exchange never fails here; kept for callers that ask.
@@ -89,7 +88,6 @@ bool Dialog::UpdateData(bool saving) {
     return true;
 }
 
-// Ends the run started by DoModal.
 void Dialog::EndDialog(INT_PTR result) {
     assert(::IsWindow(hwnd_));
     ::EndDialog(hwnd_, result);
@@ -102,7 +100,6 @@ BOOL Dialog::OnInitDialog() {
     return TRUE;
 }
 
-// Saves the controls' values, then ends with IDOK.
 void Dialog::OnOK() {
     if (UpdateData(true)) {
         EndDialog(IDOK);
@@ -118,7 +115,6 @@ void Dialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-// The base has no map of its own.
 bool Dialog::ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
@@ -136,10 +132,9 @@ void Dialog::ApplyDialogInit() {
     const auto* data =
         loaded != nullptr ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     if (data == nullptr) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Dialog " + std::to_string(templateId_), "LoadResource")
-            .LastError(error)
-            .Note("dialog-init data");
+        FailureTrace("Dialog", "LoadResource")
+            .LastError()
+            .Note("dialog-init data of template " + std::to_string(templateId_));
         return;
     }
     const DWORD size = ::SizeofResource(instance, found);

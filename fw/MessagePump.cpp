@@ -68,8 +68,7 @@ WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, He
         }
         if (woke == WAIT_FAILED) {
             if (failedWaits++ == 0) {
-                const DWORD error = ::GetLastError();
-                FailureTrace("Wait", "MsgWaitForMultipleObjectsEx").LastError(error);
+                FailureTrace("Wait", "MsgWaitForMultipleObjectsEx").LastError();
             }
             if (failedWaits == FailedWaitLimit) {
                 return WaitResult::Failed;

@@ -36,14 +36,12 @@ bool RestrictLibrarySearch() {
         return false;
     }
     if (!restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Library search", "SetDefaultDllDirectories").LastError(error);
+        FailureTrace("Library search", "SetDefaultDllDirectories").LastError();
         return false;
     }
     return true;
 }
 
-// Frees the library still held.
 Module::~Module() {
     Free();
 }
@@ -61,14 +59,12 @@ bool Module::LoadSystem(const wchar_t* fileName) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("System folder", "GetSystemDirectoryW").Result(length).LastError(error);
+        FailureTrace("System folder", "GetSystemDirectoryW").Result(length).LastError();
         return false;
     }
     return LoadFullPath(std::wstring(folder, length) + L"\\" + fileName);
 }
 
-// Releases the library once.
 void Module::Free() {
     if (module_ != nullptr) {
         ::FreeLibrary(module_);

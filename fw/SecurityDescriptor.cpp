@@ -20,15 +20,13 @@ constexpr DWORD SddlRevision = 1;
 SecurityDescriptor::SecurityDescriptor(const char* sddl) {
     Module advapi;
     if (!advapi.LoadSystem(L"advapi32.dll")) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Security descriptor", "LoadLibraryExW").LastError(error).Note("advapi32");
+        FailureTrace("Security descriptor", "LoadLibraryExW").LastError().Note("advapi32");
         return;
     }
     const auto convert =
         reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(advapi.Find(ConvertName)));
     if (convert == nullptr || !convert(sddl, SddlRevision, &descriptor_, nullptr)) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Security descriptor", ConvertName).LastError(error).Note(sddl);
+        FailureTrace("Security descriptor", ConvertName).LastError().Note(sddl);
         descriptor_ = nullptr;
         return;
     }

@@ -26,10 +26,9 @@ std::string LoadResString(UINT id) {
         std::string buffer(size, '\0');
         const int copied = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(size));
         if (copied <= 0) {
-            const DWORD error = ::GetLastError();
             FailureTrace("String table", "LoadStringA")
                 .Result(copied)
-                .LastError(error)
+                .LastError()
                 .Note("id " + std::to_string(id));
             return std::string();
         }
@@ -49,8 +48,7 @@ bool ProgramFolder(std::wstring& folder) {
         std::wstring path(size, L'\0');
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
         if (length == 0) {
-            const DWORD error = ::GetLastError();
-            FailureTrace("Program folder", "GetModuleFileNameW").LastError(error);
+            FailureTrace("Program folder", "GetModuleFileNameW").LastError();
             return false;
         }
         if (length < size) {
@@ -74,8 +72,7 @@ bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* opera
     std::wstring converted(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
     if (length <= 0 ||
         ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, converted.data(), length) != length) {
-        const DWORD error = ::GetLastError();
-        FailureTrace(operation, "MultiByteToWideChar").LastError(error);
+        FailureTrace(operation, "MultiByteToWideChar").LastError();
         return false;
     }
     converted.resize(static_cast<std::size_t>(length - 1));

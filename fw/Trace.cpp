@@ -22,32 +22,40 @@ template <class Value> void Format(char (&text)[64], const char* format, Value v
 } // namespace
 
 // The program's name comes from its application object; a trace before that has none.
-FailureTrace::FailureTrace(std::string_view operation, std::string_view call) {
+TraceLine::TraceLine(std::string_view operation, std::string_view what)
+    : lastError_(::GetLastError()) {
     if (const Application* app = Application::Current()) {
         Append(app->Name());
         Append(": ");
     }
     Append(operation);
     Append(": ");
-    Append(call);
+    Append(what);
+}
+
+FailureTrace::FailureTrace(std::string_view operation, std::string_view call)
+    : TraceLine(operation, call) {
     Append(" failed");
 }
 
+EventTrace::EventTrace(std::string_view operation, std::string_view what)
+    : TraceLine(operation, what) {}
+
 // One call per line, so a viewer shows each on its own.
-FailureTrace::~FailureTrace() {
+TraceLine::~TraceLine() {
     line_[length_] = '\n';
     line_[length_ + 1] = '\0';
     ::OutputDebugStringA(line_);
 }
 
-void FailureTrace::Append(std::string_view text) {
+void TraceLine::Append(std::string_view text) {
     const std::size_t room = sizeof line_ - EndRoom - length_;
     const std::size_t count = text.size() < room ? text.size() : room;
     std::memcpy(line_ + length_, text.data(), count);
     length_ += count;
 }
 
-FailureTrace& FailureTrace::Result(long long value) {
+TraceLine& TraceLine::Result(long long value) {
     char text[64];
     Format(text, "result %lld", value);
     Append(text);
@@ -55,35 +63,42 @@ FailureTrace& FailureTrace::Result(long long value) {
 }
 
 // The library's codes are documented in hexadecimal (0x1000, 0xB000).
-FailureTrace& FailureTrace::PortResult(int16_t value) {
+TraceLine& TraceLine::PortResult(int16_t value) {
     char text[64];
     Format(text, "result 0x%04X", static_cast<unsigned int>(static_cast<uint16_t>(value)));
     Append(text);
     return *this;
 }
 
-FailureTrace& FailureTrace::LastError(DWORD error) {
+TraceLine& TraceLine::LastError() {
     char text[64];
-    Format(text, "GetLastError %lu", static_cast<unsigned long>(error));
+    Format(text, "GetLastError %lu", static_cast<unsigned long>(lastError_));
     Append(text);
     return *this;
 }
 
-FailureTrace& FailureTrace::IoDetail(int16_t detail) {
+TraceLine& TraceLine::Error(DWORD code) {
+    char text[64];
+    Format(text, "error %lu", static_cast<unsigned long>(code));
+    Append(text);
+    return *this;
+}
+
+TraceLine& TraceLine::IoDetail(int16_t detail) {
     char text[64];
     Format(text, "I/O detail %d", static_cast<int>(detail));
     Append(text);
     return *this;
 }
 
-FailureTrace& FailureTrace::BytesSent(uint64_t bytes) {
+TraceLine& TraceLine::BytesSent(uint64_t bytes) {
     char text[64];
     Format(text, "%llu bytes sent", static_cast<unsigned long long>(bytes));
     Append(text);
     return *this;
 }
 
-FailureTrace& FailureTrace::Note(std::string_view text) {
+TraceLine& TraceLine::Note(std::string_view text) {
     Append(", ");
     Append(text);
     return *this;

@@ -17,7 +17,6 @@ struct Launch {
     void* argument;
 };
 
-// Adapts the run-time library's thread entry to a Body.
 unsigned __stdcall ThreadEntry(void* launchBlock) {
     const std::unique_ptr<Launch> launch(static_cast<Launch*>(launchBlock));
     return static_cast<unsigned>(launch->body(launch->argument));
@@ -42,14 +41,13 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
                                            flags | CREATE_SUSPENDED, nullptr);
     if (raw == 0) {
         // The run-time library keeps the system's error in _doserrno.
-        FailureTrace("Worker thread", "_beginthreadex").Result(errno).LastError(_doserrno);
+        FailureTrace("Worker thread", "_beginthreadex").Result(errno).Error(_doserrno);
         return nullptr;
     }
     launch.release();
     thread->handle_.Reset(reinterpret_cast<HANDLE>(raw));
     if (!::SetThreadPriority(thread->Handle(), priority)) {
-        const DWORD error = ::GetLastError();
-        FailureTrace("Worker thread", "SetThreadPriority").LastError(error);
+        FailureTrace("Worker thread", "SetThreadPriority").LastError();
     }
     if ((flags & CREATE_SUSPENDED) == 0) {
         thread->Resume();

@@ -2,7 +2,7 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "portlib/LorvexApi.h"
 #include "res/resource.h"
 
@@ -34,8 +34,7 @@ PortLibrary::~PortLibrary() {
 // platform's search order takes part, for the library or for what it loads itself.
 bool PortLibrary::Load(const char* fileName) {
     if (!::SetDllDirectoryA("")) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::PortLibrary, "SetDllDirectoryA").LastError(error);
+        fw::FailureTrace(op::PortLibrary, "SetDllDirectoryA").LastError();
     }
     std::wstring folder;
     std::wstring name;
@@ -44,16 +43,12 @@ bool PortLibrary::Load(const char* fileName) {
     }
     const std::wstring path = folder + L"\\" + name;
     if (!module_.LoadFullPath(path)) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::PortLibrary, "LoadLibraryExW")
-            .LastError(error)
-            .Note(fw::DisplayText(path));
+        fw::FailureTrace(op::PortLibrary, "LoadLibraryExW").LastError().Note(fw::DisplayText(path));
         return false;
     }
     return true;
 }
 
-// Frees the library once.
 void PortLibrary::Unload() {
     module_.Free();
 }
@@ -88,13 +83,11 @@ PortResult PortLibrary::CheckDeviceId() {
     return result == PortDeviceIdOk ? PortOk : result;
 }
 
-// Forwarded as it is.
 PortResult PortLibrary::GetModelName(char* buffer) {
     const auto get = Find<lvx::GetModelNameFn>(lvx::GetModelNameName);
     return get != nullptr ? get(buffer) : PortNoLibrary;
 }
 
-// Forwarded as it is.
 PortResult PortLibrary::GetIoErrorCode(int16_t* detail) {
     const auto get = Find<lvx::GetIoErrorCodeFn>(lvx::GetIoErrorCodeName);
     return get != nullptr ? get(detail) : PortNoLibrary;
@@ -123,13 +116,11 @@ PortResult PortLibrary::Receive(void* buffer, uint32_t* count) {
     return detail == IoDetailReceiveTimeOut ? PortOk : PortIoError;
 }
 
-// Forwarded as it is.
 PortResult PortLibrary::GetDeviceId(char* buffer, uint32_t size) {
     const auto get = Find<lvx::GetDeviceIdFn>(lvx::GetDeviceIdName);
     return get != nullptr ? get(buffer, size) : PortNoLibrary;
 }
 
-// The five values go by value, in their order.
 PortResult PortLibrary::SetPortTimeOut(PortTimeOuts timeOuts) {
     const auto set = Find<lvx::SetPortTimeOutFn>(lvx::SetPortTimeOutName);
     return set != nullptr ? set(timeOuts.first, timeOuts.second, timeOuts.third, timeOuts.fourth,
@@ -162,7 +153,6 @@ PortResult PortLibrary::SendCounted(const void* data, uint32_t count, uint32_t* 
     return result;
 }
 
-// Forwarded as it is.
 PortResult PortLibrary::SetReceiveType(uint32_t type) {
     const auto set = Find<lvx::SetReceiveTypeFn>(lvx::SetReceiveTypeName);
     return set != nullptr ? set(type) : PortNoLibrary;

@@ -3,7 +3,7 @@
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "ports/PortNames.h"
 #include "res/resource.h"
@@ -22,7 +22,7 @@ PortListRead ReadCandidatePorts(PortEnumerator& source, std::vector<std::string>
     if (sized != ERROR_INSUFFICIENT_BUFFER) {
         // Success here means an empty list.
         if (sized != ERROR_SUCCESS) {
-            fw::FailureTrace(op::PortList, "EnumPortsA").LastError(sized).Note("sizing");
+            fw::FailureTrace(op::PortList, "EnumPortsA").Error(sized).Note("sizing");
         }
         return PortListRead::Unavailable;
     }
@@ -34,7 +34,7 @@ PortListRead ReadCandidatePorts(PortEnumerator& source, std::vector<std::string>
     const DWORD size = needed;
     const DWORD fetched = source.Enumerate(block.get(), size, needed, returned);
     if (fetched != ERROR_SUCCESS) {
-        fw::FailureTrace(op::PortList, "EnumPortsA").LastError(fetched).Note("fetch");
+        fw::FailureTrace(op::PortList, "EnumPortsA").Error(fetched).Note("fetch");
         return PortListRead::FetchFailed;
     }
     const auto* records = reinterpret_cast<const PORT_INFO_1A*>(block.get());

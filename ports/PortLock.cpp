@@ -2,7 +2,7 @@
 
 #include "fw/SecurityDescriptor.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@ PortLock::PortLock() {
         const DWORD error = ::GetLastError();
         foreign_ = error == ERROR_INVALID_HANDLE || error == ERROR_ACCESS_DENIED;
         fw::FailureTrace trace(op::PortLock, "CreateMutexExA");
-        trace.LastError(error);
+        trace.LastError();
         if (foreign_) {
             trace.Note("the name is held by an object that is not a copy's lock");
         }
@@ -37,10 +37,12 @@ PortLock::PortLock() {
     }
     const DWORD waited = ::WaitForSingleObject(mutex_.Get(), 0);
     held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    if (!held_) {
+    if (waited == WAIT_TIMEOUT) {
+        fw::EventTrace(op::PortLock, "held by another copy");
+    } else if (!held_) {
         fw::FailureTrace(op::PortLock, "WaitForSingleObject")
             .Result(static_cast<long long>(waited))
-            .Note("held by another copy");
+            .LastError();
     }
 }
 

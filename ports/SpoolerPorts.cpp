@@ -2,7 +2,7 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 
 #include <new>
 
@@ -18,9 +18,8 @@ constexpr char EnumPortsName[] = "EnumPortsA";
 // Not imported: the loader would look for the spooler's library beside the program first.
 SpoolerPorts::SpoolerPorts(const wchar_t* libraryName) {
     if (!library_.LoadSystem(libraryName)) {
-        const DWORD error = ::GetLastError();
         fw::FailureTrace(op::PortList, "LoadLibraryExW")
-            .LastError(error)
+            .LastError()
             .Note(fw::DisplayText(libraryName));
     }
 }
@@ -31,7 +30,7 @@ DWORD SpoolerPorts::Enumerate(BYTE* buffer, DWORD size, DWORD& needed, DWORD& re
         reinterpret_cast<EnumPortsFn>(reinterpret_cast<void*>(library_.Find(EnumPortsName)));
     if (enumPorts == nullptr) {
         const DWORD error = library_.Get() != nullptr ? ::GetLastError() : ERROR_MOD_NOT_FOUND;
-        fw::FailureTrace(op::PortList, "GetProcAddress").LastError(error).Note(EnumPortsName);
+        fw::FailureTrace(op::PortList, "GetProcAddress").Error(error).Note(EnumPortsName);
         return error != ERROR_SUCCESS ? error : ERROR_PROC_NOT_FOUND;
     }
     if (enumPorts(nullptr, 1, buffer, size, &needed, &returned)) {

@@ -7,7 +7,7 @@
 #include "fw/PaintScope.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "ports/PortList.h"
 #include "ports/PortLock.h"
 #include "res/resource.h"
@@ -63,8 +63,7 @@ MainDialog::MainDialog(HWND parent)
     : fw::Dialog(IDD_MAIN, parent),
       m_icon(::LoadIconA(fw::ProgramModule(), MAKEINTRESOURCEA(IDI_MAINFRAME))) {
     if (m_icon == nullptr) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::MainWindow, "LoadIconA").LastError(error);
+        fw::FailureTrace(op::MainWindow, "LoadIconA").LastError();
     }
 }
 
@@ -118,8 +117,7 @@ void MainDialog::OnCancel() {
 void MainDialog::ShowStopping() {
     if (!::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP,
                            fw::LoadResString(IDS_STOPPING).c_str())) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Update, "SetDlgItemTextA").LastError(error);
+        fw::FailureTrace(op::Update, "SetDlgItemTextA").LastError();
     }
 }
 
@@ -230,8 +228,7 @@ void MainDialog::SetBusy(bool busy) {
 int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
     const int pressed = ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
     if (pressed == 0) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Message, "MessageBoxA").LastError(error).Note(text);
+        fw::FailureTrace(op::Message, "MessageBoxA").LastError().Note(text);
     }
     return pressed;
 }

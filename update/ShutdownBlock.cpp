@@ -2,7 +2,7 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 
 // The reason is only shown; the window refuses WM_QUERYENDSESSION itself whether or not the
 // system took it.
@@ -13,15 +13,13 @@ ShutdownBlock::ShutdownBlock(HWND window, const std::string& reason) : window_(w
     }
     active_ = ::ShutdownBlockReasonCreate(window_, wide.c_str()) != FALSE;
     if (!active_) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonCreate").LastError(error);
+        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonCreate").LastError();
     }
 }
 
 // Only a reason that was given is withdrawn.
 ShutdownBlock::~ShutdownBlock() {
     if (active_ && ::ShutdownBlockReasonDestroy(window_) == FALSE) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonDestroy").LastError(error);
+        fw::FailureTrace(op::ShutdownBlock, "ShutdownBlockReasonDestroy").LastError();
     }
 }

@@ -2,7 +2,7 @@
 
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "res/resource.h"
 #include "update/UpdateWorker.h"
 
@@ -39,8 +39,7 @@ int32_t WaitForWorker(const fw::WorkerThread& worker, fw::MessageFilter& filter,
     }
     DWORD code = 0;
     if (!worker.ExitCode(code)) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Update, "GetExitCodeThread").LastError(error);
+        fw::FailureTrace(op::Update, "GetExitCodeThread").LastError();
     }
     return static_cast<int32_t>(code);
 }
@@ -94,8 +93,7 @@ int32_t RunUpdate(UpdateJob& job, fw::MessageFilter& filter, fw::HeldQuit& quit)
     job.m_cancelRequested.store(0);
     // A thread that cannot be resumed never runs, and waiting for it would never end.
     if (worker->Resume() == static_cast<DWORD>(-1)) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Update, "ResumeThread").LastError(error);
+        fw::FailureTrace(op::Update, "ResumeThread").LastError();
         ::TerminateThread(worker->Handle(), 0);
         return UpdateNoThread;
     }

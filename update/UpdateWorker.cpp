@@ -5,7 +5,7 @@
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "portlib/Operations.h"
+#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "update/SystemRequiredScope.h"
 
@@ -41,9 +41,7 @@ int32_t SendPiece(const UpdateJob& job, PortLibrary& ports, uint8_t* buffer, uin
     bool stalled = false;
     for (;;) {
         if (job.m_cancelRequested.load() == 1) {
-            fw::FailureTrace(op::Update, "transfer")
-                .Note("stopped by the operator")
-                .BytesSent(taken);
+            fw::EventTrace(op::Update, "transfer stopped by the operator").BytesSent(taken);
             return UpdateCancelled;
         }
         uint32_t sent = 0;
@@ -104,7 +102,7 @@ int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports) {
     if (!file.OpenReadExclusive(job.m_updateFilePath)) {
         const DWORD error = ::GetLastError();
         fw::FailureTrace(op::Update, "CreateFileW")
-            .LastError(error)
+            .LastError()
             .Note(fw::DisplayText(job.m_updateFilePath));
         return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
                    ? UpdateFileInUse
@@ -116,8 +114,7 @@ int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports) {
     uint64_t size = 0;
     const bool sized = file.Size(size);
     if (!sized) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Update, "GetFileSizeEx").LastError(error);
+        fw::FailureTrace(op::Update, "GetFileSizeEx").LastError();
     }
     // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
     const int steps = Position(size);
@@ -129,8 +126,7 @@ int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports) {
     for (;;) {
         uint32_t length = 0;
         if (!file.Read(buffer.get(), UpdatePieceSize, &length)) {
-            const DWORD error = ::GetLastError();
-            fw::FailureTrace(op::Update, "ReadFile").LastError(error).BytesSent(taken);
+            fw::FailureTrace(op::Update, "ReadFile").LastError().BytesSent(taken);
             return UpdateReadFailed;
         }
         if (length == 0) {

@@ -160,7 +160,7 @@ DWORD AppProcess::waitForExit(Millis limit) const {
     return *exitCode();
 }
 
-// A coverage build of the program (app/CoverageDump.cpp) writes its counts when asked, which
+// A coverage build of the program (coverage/CoverageDump.cpp) writes its counts when asked, which
 // TerminateProcess would lose; any other program has no such event and is killed at once. A
 // program that does not answer (its counts half written, or hung) is killed all the same.
 void AppProcess::requestCoverageDump() const {

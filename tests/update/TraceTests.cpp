@@ -75,8 +75,7 @@ TEST_F(TraceTest, StalledTransferStoppedByTheOperator) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "Corvane: Update: SendByLvx failed, result 0x1000, I/O detail -81, "
                            "took 0 of 1000, 2000 bytes sent",
-                           "Corvane: Update: transfer failed, stopped by the operator, "
-                           "2000 bytes sent"}));
+                           "Corvane: Update: transfer stopped by the operator, 2000 bytes sent"}));
 }
 
 // No data file: the open's system error (2, file not found) and the path it looked for.

@@ -1,7 +1,7 @@
-#include "app/CoverageDump.h"
+#include "coverage/CoverageDump.h"
 
+#include "app/Operations.h"
 #include "fw/Trace.h"
-#include "portlib/Operations.h"
 
 #include <windows.h>
 
@@ -28,14 +28,12 @@ CoverageDump::CoverageDump()
       done_(::CreateEventA(nullptr, FALSE, FALSE, EventName("Corvane.CoverageDumped.").c_str())),
       stop_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     if (!request_ || !done_ || !stop_) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Coverage, "CreateEventA").LastError(error);
+        fw::FailureTrace(op::Coverage, "CreateEventA").LastError();
         return;
     }
     thread_.Reset(::CreateThread(nullptr, 0, Serve, this, 0, nullptr));
     if (!thread_) {
-        const DWORD error = ::GetLastError();
-        fw::FailureTrace(op::Coverage, "CreateThread").LastError(error);
+        fw::FailureTrace(op::Coverage, "CreateThread").LastError();
     }
 }
 
@@ -55,16 +53,14 @@ DWORD WINAPI CoverageDump::Serve(void* self) {
         const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
         if (woke != WAIT_OBJECT_0 + 1) {
             if (woke == WAIT_FAILED) {
-                const DWORD error = ::GetLastError();
-                fw::FailureTrace(op::Coverage, "WaitForMultipleObjects").LastError(error);
+                fw::FailureTrace(op::Coverage, "WaitForMultipleObjects").LastError();
             }
             return 0;
         }
         __gcov_dump();
         __gcov_reset();
         if (!::SetEvent(dump.done_.Get())) {
-            const DWORD error = ::GetLastError();
-            fw::FailureTrace(op::Coverage, "SetEvent").LastError(error);
+            fw::FailureTrace(op::Coverage, "SetEvent").LastError();
         }
     }
 }
