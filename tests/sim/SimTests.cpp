@@ -21,14 +21,6 @@ constexpr uint16_t IoError = 0x1000;
 
 const auto& EntryPoints = lvx::EntryPointNames;
 
-// Folder of the test program, where the build puts the DLLs, with a trailing backslash.
-std::string programFolder() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of("\\/") + 1);
-}
-
 // A loaded DLL, freed on destruction.
 class Library {
 public:
@@ -125,8 +117,8 @@ protected:
     // Creates the folder and points the library at it.
     void SetUp() override {
         static int counter = 0;
-        folder_ = programFolder() + "simtest-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++counter);
+        folder_ = simctl::programFolder() + "simtest-" + std::to_string(GetCurrentProcessId()) +
+                  "-" + std::to_string(++counter);
         CreateDirectoryA(folder_.c_str(), nullptr);
         files_ = simctl::SimFiles::in(folder_);
         simctl::exportToEnvironment(files_);
@@ -148,7 +140,7 @@ protected:
         RemoveDirectoryA(folder_.c_str());
     }
     // The main simulated DLL's path.
-    static std::string dllPath() { return programFolder() + lvx::LibraryFileName; }
+    static std::string dllPath() { return simctl::programFolder() + lvx::LibraryFileName; }
     // A scenario with one instant printer on LPT1:.
     static simctl::Scenario instantLpt1() {
         simctl::Scenario s;
@@ -174,7 +166,7 @@ TEST_F(SimTest, MainLibraryExportsAllElevenUndecoratedNames) {
 
 TEST_F(SimTest, EachVariantLacksExactlyItsOwnEntryPoint) {
     for (const char* missing : EntryPoints) {
-        Library lib(programFolder() + "Lorvex_no" + missing + ".dll");
+        Library lib(simctl::programFolder() + "Lorvex_no" + missing + ".dll");
         ASSERT_TRUE(lib.loaded()) << missing;
         for (const char* name : EntryPoints) {
             EXPECT_EQ(lib.symbol(name) == nullptr, std::strcmp(name, missing) == 0)
@@ -521,7 +513,7 @@ TEST_F(SimTest, DamagedOrInterruptedImagesChangeNothing) {
 }
 
 TEST_F(SimTest, SampleUpdateFileFromTheBuildIsAnIntactImage) {
-    const std::string sample = simctl::readFile(programFolder() + simctl::SampleImageName);
+    const std::string sample = simctl::readFile(simctl::programFolder() + simctl::SampleImageName);
     ASSERT_GE(sample.size(), 120u * 1000);
     ASSERT_LE(sample.size(), 200u * 1024);
     ASSERT_TRUE(instantLpt1().write(files_.scenario));
@@ -670,7 +662,7 @@ TEST_F(SimTest, RecorderPassesEverythingOnAndRecordsIt) {
     ASSERT_TRUE(simctl::removeFile(files_.capture));
 
     ASSERT_TRUE(CopyFileA(dllPath().c_str(), inFolder("Lorvex.real.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((programFolder() + "recorder\\Lorvex.dll").c_str(),
+    ASSERT_TRUE(CopyFileA((simctl::programFolder() + "recorder\\Lorvex.dll").c_str(),
                           inFolder("Lorvex.dll").c_str(), FALSE));
     Library recorder(inFolder("Lorvex.dll"));
     ASSERT_TRUE(recorder.loaded());
@@ -697,7 +689,7 @@ TEST_F(SimTest, RecorderPassesEverythingOnAndRecordsIt) {
 // way), the recording goes to %TEMP%.
 TEST_F(SimTest, RecorderFallsBackToTheTemporaryFolder) {
     ASSERT_TRUE(CopyFileA(dllPath().c_str(), inFolder("Lorvex.real.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((programFolder() + "recorder\\Lorvex.dll").c_str(),
+    ASSERT_TRUE(CopyFileA((simctl::programFolder() + "recorder\\Lorvex.dll").c_str(),
                           inFolder("Lorvex.dll").c_str(), FALSE));
     ASSERT_TRUE(CreateDirectoryA(inFolder("Lorvex.rec").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(inFolder("temp").c_str(), nullptr));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -180,10 +181,18 @@ std::vector<LogRecord> callsOf(const std::vector<LogRecord>& records);
 // Names of the entry point calls, in order.
 std::vector<std::string> callNames(const std::vector<LogRecord>& records);
 
+// The folder of the running test program, where the build puts the DLLs and the sample data,
+// with a trailing backslash.
+std::string programFolder();
+// A new, empty folder under %TEMP% whose name holds label, the process and a counter; throws
+// when it cannot be made.
+std::filesystem::path makeTempFolder(const std::string& label);
+// Removes folder and everything in it, read-only files too; a file still held open stays.
+void removeTree(const std::filesystem::path& folder);
 // The whole file (capture or other), empty if missing.
-std::string readFile(const std::string& path);
+std::string readFile(const std::filesystem::path& path);
 // Writes bytes as the whole file.
-bool writeFile(const std::string& path, const std::string& bytes);
+bool writeFile(const std::filesystem::path& path, const std::string& bytes);
 // Deletes a file (log, capture, state); true if it is gone afterwards.
 bool removeFile(const std::string& path);
 

@@ -220,21 +220,13 @@ std::unique_ptr<fw::WorkerThread> StartNoted(fw::WorkerThread::Body body, void* 
     return thread;
 }
 
-// The folder of this program, where the tool looks for its library and data file.
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string self(path, length);
-    return self.substr(0, self.find_last_of('\\') + 1);
-}
-
 } // namespace
 
 class FaultSweep : public ::testing::Test {
 protected:
     void SetUp() override {
         data_ = simctl::testData(DataSize, 14);
-        dataPath_ = ProgramFolder() + DataFileName;
+        dataPath_ = simctl::programFolder() + DataFileName;
         ASSERT_TRUE(simctl::writeFile(dataPath_, data_));
         previousPause_ = DiagCommands::ReplacePauseForTesting(&NoPause);
         SetUpdateThreadStarter(&StartNoted);
@@ -361,7 +353,7 @@ protected:
             return simctl::readFile(sim_.Files().log).find("# stalled data send") !=
                    std::string::npos;
         });
-        outcome.answeredWhileStalled = Answers(app.Main());
+        outcome.answeredWhileStalled = app.Main().answers(AnswerLimitMs);
         app.Main().post(WM_SYSCOMMAND, SC_CLOSE);
         const Window question = app.WaitForBox();
         app.Press(question, IDYES);
@@ -373,7 +365,7 @@ protected:
         outcome.caption = box.caption();
         outcome.icon = IconOf(box);
         outcome.ownedByMain = box.owner() == app.Main();
-        outcome.answered = Answers(app.Main());
+        outcome.answered = app.Main().answers(AnswerLimitMs);
     }
 
     // In this process the box's icon handle compares with the shared system icons directly.
@@ -396,13 +388,6 @@ protected:
             }
         }
         return IconKind::Other;
-    }
-
-    // A message sent to the window comes back within the limit.
-    static bool Answers(const Window& window) {
-        DWORD_PTR result = 0;
-        return ::SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_NORMAL, AnswerLimitMs,
-                                     &result) != 0;
     }
 
     // Update and Verify are enabled again once the box has gone.

@@ -45,10 +45,7 @@ protected:
         EXPECT_EQ(box.caption(), "Completion") << guitest::messageText(box);
         press(box, IDOK);
         waitUntilIdle();
-        DWORD_PTR result = 0;
-        ASSERT_NE(::SendMessageTimeoutA(main_.handle(), WM_NULL, 0, 0, SMTO_NORMAL, AnswerLimitMs,
-                                        &result),
-                  0);
+        ASSERT_TRUE(main_.answers(AnswerLimitMs));
     }
 
     static Sample Take(const ProcessFigures& figures) {

@@ -299,10 +299,7 @@ TEST(PortLibraryTest, LoadsFromTheProgramFolderWhateverTheCurrentDirectory) {
     ::SetCurrentDirectoryA(previous);
     // A library only in the current directory is not taken.
     const std::string strayName = "Lorvex_stray.dll";
-    char program[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string source(program);
-    source = source.substr(0, source.find_last_of('\\') + 1) + lvx::LibraryFileName;
+    const std::string source = simctl::programFolder() + lvx::LibraryFileName;
     ASSERT_TRUE(::CopyFileA(source.c_str(), (folder.Path() + strayName).c_str(), FALSE));
     ASSERT_TRUE(::SetCurrentDirectoryA(folder.Path().c_str()));
     {

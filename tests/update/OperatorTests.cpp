@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,31 +31,6 @@ constexpr char ChangedText[] = "\"NV(01_01_06)_update.dcc\" file changed during 
                                "again before using the printer.";
 constexpr char DataFileName[] = "NV(01_01_06)_update.dcc";
 
-// Reads the result of a message sent to window; nothing when the window did not answer.
-std::optional<LRESULT> SendAndRead(const Window& window, UINT message, WPARAM wParam,
-                                   LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (::SendMessageTimeoutA(window.handle(), message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
-                              &result) == 0) {
-        return std::nullopt;
-    }
-    return static_cast<LRESULT>(result);
-}
-
-// Writes bytes to a file named by a UTF-16 path.
-bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok != FALSE && written == bytes.size();
-}
-
 // An ASCII test path in UTF-16.
 std::wstring Wide(const std::string& path) {
     return std::wstring(path.begin(), path.end());
@@ -62,38 +38,8 @@ std::wstring Wide(const std::string& path) {
 
 // The data file under a path of any length: the wide call with the "\\?\" prefix.
 bool WriteLongPathFile(const std::string& path, const std::string& bytes) {
-    return WriteWideFile(L"\\\\?\\" + Wide(path), bytes);
+    return simctl::writeFile(L"\\\\?\\" + Wide(path), bytes);
 }
-
-// A folder named by a UTF-16 path and the files put in it, removed at the end: the test
-// folder's own clean-up uses the ANSI calls, which cannot name them.
-class WideFolder {
-public:
-    explicit WideFolder(std::wstring path) : path_(std::move(path)) {
-        created_ = ::CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
-    }
-    ~WideFolder() {
-        for (const std::wstring& file : files_) {
-            ::DeleteFileW(file.c_str());
-        }
-        ::RemoveDirectoryW(path_.c_str());
-    }
-    WideFolder(const WideFolder&) = delete;
-    WideFolder& operator=(const WideFolder&) = delete;
-
-    bool created() const { return created_; }
-    const std::wstring& path() const { return path_; }
-    // Full path of a file in the folder, which goes with the folder.
-    std::wstring file(const std::wstring& name) {
-        files_.push_back(path_ + L"\\" + name);
-        return files_.back();
-    }
-
-private:
-    std::wstring path_;
-    std::vector<std::wstring> files_;
-    bool created_ = false;
-};
 
 // Where Wine keeps a file on the host; empty outside Wine.
 std::string HostPath(const std::string& path) {
@@ -124,11 +70,9 @@ bool StartOnHost(const std::string& commandLine) {
 
 // The size of a file as the file system tells it, without opening the file.
 std::optional<uint64_t> SizeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-        return std::nullopt;
-    }
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    std::error_code error;
+    const uint64_t size = std::filesystem::file_size(path, error);
+    return error ? std::nullopt : std::optional<uint64_t>(size);
 }
 
 } // namespace
@@ -259,15 +203,17 @@ TEST_F(OperatorTest, OpenAnsweredWith0xFF0BIsACommunicationError) {
 // agrees again.
 TEST_F(OperatorTest, SessionEndIsRefusedOnlyDuringTheTransfer) {
     StartStalled();
-    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(main_.trySend(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 5000, SMTO_ABORTIFHUNG),
+              TRUE);
     clickUpdate();
     waitForSends(4);
-    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), FALSE);
-    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    EXPECT_EQ(main_.trySend(WM_QUERYENDSESSION, 0, 0, 5000, SMTO_ABORTIFHUNG), FALSE);
+    EXPECT_EQ(main_.trySend(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 5000, SMTO_ABORTIFHUNG),
+              FALSE);
     const Window box = StopTheTransfer();
     press(box, IDOK);
     waitUntilIdle();
-    EXPECT_EQ(SendAndRead(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(main_.trySend(WM_QUERYENDSESSION, 0, 0, 5000, SMTO_ABORTIFHUNG), TRUE);
 }
 
 // A second copy finds the ports taken by the first one's transfer: its port list shows names
@@ -385,15 +331,14 @@ TEST_F(OperatorTest, ProgramInAFolderOutsideTheAnsiCodePage) {
         SCOPED_TRACE(name[0] == L'\u0418' ? "Cyrillic" : "CJK");
         simctl::removeFile(sim.capture);
         simctl::removeFile(sim.state);
-        WideFolder folder(Wide(driver().folder().path()) + L"\\" + name);
-        ASSERT_TRUE(folder.created());
+        // Inside the test folder, which goes with everything in it.
+        const std::filesystem::path folder = std::filesystem::path(driver().folder().path()) / name;
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
         for (const char* each : {"Corvane.exe", "Lorvex.dll"}) {
-            ASSERT_TRUE(
-                ::CopyFileW(Wide(file(each)).c_str(), folder.file(Wide(each)).c_str(), FALSE))
-                << each;
+            ASSERT_TRUE(std::filesystem::copy_file(file(each), folder / each)) << each;
         }
-        ASSERT_TRUE(WriteWideFile(folder.file(Wide(DataFileName)), image));
-        guitest::AppProcess app(folder.file(L"Corvane.exe"), folder.path(),
+        ASSERT_TRUE(simctl::writeFile(folder / DataFileName, image));
+        guitest::AppProcess app((folder / "Corvane.exe").wstring(), folder.wstring(),
                                 {{"LORVEX_SIM_SCENARIO", sim.scenario},
                                  {"LORVEX_SIM_LOG", sim.log},
                                  {"LORVEX_SIM_CAPTURE", sim.capture},

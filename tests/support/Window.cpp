@@ -144,15 +144,24 @@ DWORD Window::processId() const {
 
 // A hung or vanished target must fail the test, not hang it.
 LRESULT Window::send(UINT message, WPARAM wParam, LPARAM lParam) const {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(handle_, message, wParam, lParam, SMTO_ABORTIFHUNG, SendLimitMs,
-                             &result)) {
+    const std::optional<LRESULT> result =
+        trySend(message, wParam, lParam, SendLimitMs, SMTO_ABORTIFHUNG);
+    if (!result) {
         const DWORD error = GetLastError();
         char number[16] = {};
         snprintf(number, sizeof number, "0x%04X", message);
         throw std::runtime_error(std::string("message ") + number + " to window " +
                                  describe(handle_) + " got no answer (error " +
                                  std::to_string(error) + (exists() ? "" : ", window gone") + ")");
+    }
+    return *result;
+}
+
+std::optional<LRESULT> Window::trySend(UINT message, WPARAM wParam, LPARAM lParam, DWORD limitMs,
+                                       UINT flags) const {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(handle_, message, wParam, lParam, flags, limitMs, &result)) {
+        return std::nullopt;
     }
     return static_cast<LRESULT>(result);
 }

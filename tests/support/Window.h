@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,11 @@ public:
 
     // Sends a message and returns its result; throws if the target does not answer in 20 s.
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Sends a message and returns its result; nothing when no answer came within limitMs.
+    std::optional<LRESULT> trySend(UINT message, WPARAM wParam, LPARAM lParam, DWORD limitMs,
+                                   UINT flags = SMTO_NORMAL) const;
+    // True when the window's thread answers within limitMs: it is back in a message loop.
+    bool answers(DWORD limitMs) const { return trySend(WM_NULL, 0, 0, limitMs).has_value(); }
     // Posts a message; throws if it cannot be posted.
     void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // Posts BM_CLICK, as the program's own code would see a button press.

@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include "SimControl.h"
 #include "WineSettings.h"
 
 #include <windows.h>
@@ -32,12 +33,8 @@ std::string Driver::binaryFolder() {
     if (fromEnvironment > 0 && fromEnvironment < MAX_PATH) {
         return std::string(buffer, fromEnvironment);
     }
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        throw std::runtime_error("cannot tell the test program's own path");
-    }
-    const std::string self(buffer, length);
-    return self.substr(0, self.find_last_of('\\'));
+    const std::string folder = simctl::programFolder();
+    return folder.substr(0, folder.size() - 1);
 }
 
 // Replaces an earlier value of the same name, as the started program would see only one.

@@ -1,19 +1,13 @@
 #include "Probe.h"
 
+#include "SimControl.h"
+
 #include <sstream>
 #include <stdexcept>
 
 namespace guitest {
 
 namespace {
-
-// Folder of the running test program, with a trailing backslash.
-std::string ownFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, length < MAX_PATH ? length : 0);
-    return full.substr(0, full.find_last_of('\\') + 1);
-}
 
 // Splits "id<TAB>flags<TAB>text" lines into items.
 std::vector<MenuItem> parseMenu(const std::string& listing) {
@@ -64,7 +58,7 @@ Probe::Probe(const Window& window)
     if (!shared_.valid()) {
         throw std::runtime_error("cannot create the probe's shared block");
     }
-    const std::string dllPath = ownFolder() + probe::DllFileName;
+    const std::string dllPath = simctl::programFolder() + probe::DllFileName;
     module_ = LoadLibraryA(dllPath.c_str());
     if (module_ == nullptr) {
         throw std::runtime_error("cannot load " + dllPath);
