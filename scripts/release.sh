@@ -66,7 +66,8 @@ take_picture() {
 log "taking the guide's pictures"
 (
     cd "$STAGE/run"
-    "$WINELOADER" GuideShots.exe </dev/null | tr -d '\r' | while read -r verb name x y w h; do
+    "$WINELOADER" GuideShots.exe </dev/null | while read -r verb name x y w h; do
+        h=${h%$'\r'}
         case $verb in
         shot)
             take_picture "$name" "${w}x${h}+${x}+${y}"
