@@ -9,6 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 mkdir -p "$OUT"
 export CORVANE_START=${CORVANE_START:-$(date +%s)}
+STAGE_START=$(date +%s)
 install_packages
 enter_32bit_machine "$0" "$@"
 choose_flavour
@@ -32,7 +33,9 @@ log "building i686 Release (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-mingw.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >"$OUT/configure-release.log" ||
     { cat "$OUT/configure-release.log"; exit 1; }
-cmake --build "$BUILD" -j"$(nproc)" -- --no-print-directory >"$OUT/build-release.log" 2>&1 ||
+# The program, and for its pictures the simulated library and the sample data file.
+cmake --build "$BUILD" -j"$(nproc)" --target Corvane Lorvex lorvex_sample_image -- --no-print-directory \
+    >"$OUT/build-release.log" 2>&1 ||
     { tail -60 "$OUT/build-release.log"; exit 1; }
 version=$(cat "$BUILD/version.txt")
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -static -I"$ROOT" -o "$STAGE/run/GuideShots.exe" \
