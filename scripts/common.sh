@@ -20,7 +20,7 @@ install_packages() {
         g++-mingw-w64-i686-posix mingw-w64-i686-dev
         g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
         wine wine64 wine32:i386 fonts-wine
-        clang libclang-rt-dev cppcheck gcovr python3)
+        clang libclang-rt-dev cppcheck gcovr python3 pandoc)
     local missing=()
     local package
     for package in "${wanted[@]}"; do
@@ -155,20 +155,25 @@ build_flavour() {
     fi
 }
 
-# Uses a Wine prefix of the project's own, made on first use; never the user's ~/.wine.
+# Uses a Wine prefix of the project's own ($CORVANE_PREFIX, else one per flavour under out/), made
+# on first use; never the user's ~/.wine.
 # Needs the display first (ensure_display).
 prepare_prefix() {
-    export WINEPREFIX=$OUT/wineprefix-$FLAVOUR
+    export WINEPREFIX=${CORVANE_PREFIX:-$OUT/wineprefix-$FLAVOUR}
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating the Wine prefix $WINEPREFIX"
         "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
         "$WINELOADER" wineboot -s >/dev/null 2>&1 || true
     fi
-    # Wine draws the caption buttons with Marlett. Debian's wine does not look for it where
-    # fonts-wine puts it, but every Wine reads the prefix's own Fonts folder.
+    # Wine draws the caption buttons with Marlett, and the dialogs ask for MS Sans Serif, which
+    # Wine maps to Tahoma. Debian's Wine 8 does not look for its own fonts where fonts-wine puts
+    # them and falls back to a wider face; every Wine reads the prefix's own Fonts folder.
     local fonts=$WINEPREFIX/drive_c/windows/Fonts
-    if [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
-        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    local font
+    if [ -d "$fonts" ]; then
+        for font in marlett.ttf sserife.fon tahoma.ttf tahomabd.ttf; do
+            cmp -s "/usr/share/wine/fonts/$font" "$fonts/$font" || cp "/usr/share/wine/fonts/$font" "$fonts/"
+        done
     fi
     # Wine's desktop process binds to the display it first saw: start afresh on this one.
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

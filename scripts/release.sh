@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The release command: out/release/Corvane-<version>-win32.zip from the i686 Release build,
+# holding Corvane.exe, the operator's guide (one HTML page, its pictures of this very build taken
+# here under Xvfb on the simulated printers), LICENSE and SHA256SUMS of the other three.
+# Every dated thing takes the commit's time (SOURCE_DATE_EPOCH, when not given), so two runs on
+# one commit give the same bytes, wherever they run. Installs what is missing first.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+mkdir -p "$OUT"
+export CORVANE_START=${CORVANE_START:-$(date +%s)}
+STAGE_START=$(date +%s)
+install_packages
+enter_32bit_machine "$0" "$@"
+choose_flavour
+if [ "$FLAVOUR" != i686 ]; then
+    log "the release's pictures need the i686 program running under 32-bit Wine, and it cannot run here"
+    exit 1
+fi
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null) ||
+        { log "no commit to date the release by: set SOURCE_DATE_EPOCH"; exit 1; }
+fi
+export SOURCE_DATE_EPOCH
+
+# Built afresh each time: the linker stamps the header with SOURCE_DATE_EPOCH only when it runs.
+BUILD=$OUT/release-i686
+STAGE=$OUT/release-stage
+rm -rf "$BUILD" "$STAGE"
+mkdir -p "$STAGE/run" "$STAGE/shots" "$STAGE/zip" "$OUT/release"
+log "building i686 Release (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >"$OUT/configure-release.log" ||
+    { cat "$OUT/configure-release.log"; exit 1; }
+# The program, and for its pictures the simulated library and the sample data file.
+cmake --build "$BUILD" -j"$(nproc)" --target Corvane Lorvex lorvex_sample_image -- --no-print-directory \
+    >"$OUT/build-release.log" 2>&1 ||
+    { tail -60 "$OUT/build-release.log"; exit 1; }
+version=$(cat "$BUILD/version.txt")
+i686-w64-mingw32-g++-posix -std=c++17 -O2 -static -I"$ROOT" -o "$STAGE/run/GuideShots.exe" \
+    "$ROOT/docs/shots/GuideShots.cpp" -luser32 -ladvapi32
+stage_done "building the release"
+
+# The guide's pictures: the program on a simulated printer on LPT1 (docs/shots/GuideShots.cpp).
+ensure_display
+export CORVANE_PREFIX=${CORVANE_PREFIX:-$OUT/wineprefix-release-$FLAVOUR}
+prepare_prefix
+trap stop_display EXIT
+cp "$BUILD/bin/Corvane.exe" "$BUILD/bin/Lorvex.dll" "$BUILD/bin/NV(01_01_06)_update.dcc" "$STAGE/run/"
+
+# A window is shown before it is painted: the picture is taken once two in a row agree. No
+# chunk holds the time it was taken.
+take_picture() {
+    local name=$1 geometry=$2 first=$STAGE/$1.a.png second=$STAGE/$1.b.png
+    import -window root -crop "$geometry" +repage "$first"
+    local _
+    for _ in $(seq 1 60); do
+        import -window root -crop "$geometry" +repage "$second"
+        compare -metric AE "$first" "$second" null: 2>/dev/null && break
+        mv "$second" "$first"
+        sleep 0.2
+    done
+    convert "$second" -strip -define png:exclude-chunks=date,time +set date:create +set date:modify \
+        "$STAGE/shots/$name.png"
+    rm -f "$first" "$second"
+}
+
+log "taking the guide's pictures"
+(
+    cd "$STAGE/run"
+    "$WINELOADER" GuideShots.exe </dev/null | while read -r verb name x y w h; do
+        h=${h%$'\r'}
+        case $verb in
+        shot)
+            take_picture "$name" "${w}x${h}+${x}+${y}"
+            : >"$name.taken"
+            ;;
+        *) log "pictures: $verb $name $x $y $w $h" ;;
+        esac
+    done
+)
+stage_done "taking the pictures"
+
+# pandoc 2 (Debian 12) embeds the pictures with --self-contained, pandoc 3 with --embed-resources.
+embed=(--self-contained)
+pandoc_major=$(pandoc --version | awk 'NR == 1 { split($2, v, "."); print v[1] }')
+[ "$pandoc_major" -lt 3 ] || embed=(--embed-resources --standalone)
+sed "s/@VERSION@/$version/g" "$ROOT/docs/guide.md" >"$STAGE/guide.md"
+guide=Corvane-$version-guide.html
+pandoc "$STAGE/guide.md" --from markdown --to html5 "${embed[@]}" --resource-path="$STAGE/shots" \
+    --output "$STAGE/zip/$guide"
+cp "$BUILD/bin/Corvane.exe" "$STAGE/zip/"
+cp "$ROOT/LICENSE" "$STAGE/zip/LICENSE"
+zip=$OUT/release/Corvane-$version-win32.zip
+rm -f "$zip"
+python3 "$ROOT/scripts/release-zip.py" "$zip" "$SOURCE_DATE_EPOCH" "$STAGE/zip" Corvane.exe "$guide" LICENSE
+stage_done "the guide and the zip"
+(cd "$OUT/release" && sha256sum "$(basename "$zip")" >"$(basename "$zip").sha256")
+log "release: $zip"
+cat "$zip.sha256" >&2
+(cd "$BUILD/bin" && sha256sum Corvane.exe) >&2
