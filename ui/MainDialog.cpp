@@ -72,7 +72,7 @@ MainDialog::~MainDialog() = default;
 
 // Binds the two controls the code talks to, in this order.
 void MainDialog::DoDataExchange(bool) {
-    m_progress.Attach(Item(IDC_PROGRESS));
+    m_job.m_progress.Attach(Item(IDC_PROGRESS));
     m_portCombo.Attach(Item(IDC_PORT_LIST));
 }
 
@@ -101,14 +101,14 @@ void MainDialog::OnCancel() {
         return;
     }
     // Asked once: the worker may sit in a library call for a long while before it sees the flag.
-    if (m_cancelRequested.load() == 1) {
+    if (m_job.m_cancelRequested.load() == 1) {
         ShowStopping();
         return;
     }
     // No is the default: a stray Enter must not stop the update.
     if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
-        m_cancelRequested.store(1);
+        m_job.m_cancelRequested.store(1);
         ShowStopping();
     }
 }
@@ -128,7 +128,6 @@ void MainDialog::OnOK() {
     }
 }
 
-// Offers the message to this window's map.
 bool MainDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return fw::RouteMessage(*this, MessageMap, message, wParam, lParam, result);
 }
@@ -178,7 +177,6 @@ bool MainDialog::OnQueryEndSession(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
-// The drag icon is the window's icon.
 bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
     result = reinterpret_cast<LRESULT>(m_icon);
     return true;
@@ -205,7 +203,7 @@ void MainDialog::SetBusy(bool busy) {
     for (const int id : BusyControls) {
         ::EnableWindow(Item(id), busy ? FALSE : TRUE);
     }
-    m_progress.SetPos(0);
+    m_job.m_progress.SetPos(0);
     if (!busy) {
         ::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP, "");
     }
@@ -224,7 +222,6 @@ void MainDialog::SetBusy(bool busy) {
     }
 }
 
-// Every box of the main window is owned by it.
 int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
     const int pressed = ::MessageBoxA(Handle(), text.c_str(), caption, MB_OK | style);
     if (pressed == 0) {
@@ -302,12 +299,12 @@ void MainDialog::OnVerify() {
             return;
         }
         UpdaterApp& app = UpdaterApp::Running();
-        result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), m_progress);
+        result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), m_job.m_progress);
     }
     fw::HeldQuit quit;
     fw::DiscardQueuedInput(quit);
     ShowBox(VerifyResultBox(result));
-    m_progress.SetPos(0);
+    m_job.m_progress.SetPos(0);
     quit.Release();
 }
 
@@ -325,12 +322,12 @@ void MainDialog::OnUpdate() {
         if (!RequirePortLock(lock)) {
             return;
         }
-        m_portId = GetSelectedPortId();
-        m_updateFilePath = UpdateFilePath();
+        m_job.m_portId = GetSelectedPortId();
+        m_job.m_updateFilePath = UpdateFilePath();
         SetBusy(true);
         const ShutdownBlock block(Handle(), fw::LoadResString(IDS_UPDATE_RUNNING));
         transferRunning_ = true;
-        result = RunUpdate(*this, *this, heldQuit_);
+        result = RunUpdate(m_job, *this, heldQuit_);
         transferRunning_ = false;
     }
     ShowBox(UpdateResultBox(result, Caption()));

@@ -4,7 +4,7 @@
 // gathers what the work needs (the port library, the progress bar, a port, a path), calls the
 // feature's free functions and shows the outcome: the port list and detection in
 // ports/PortList.h, Verify in diag/Verify.h, Update in update/UpdateOperation.h with its worker
-// in update/UpdateWorker.h. What the worker is handed is the UpdateJob part of this window.
+// in update/UpdateWorker.h. What the worker is handed is the window's update job, m_job.
 #pragma once
 
 #include "fw/BoxContent.h"
@@ -22,7 +22,7 @@
 
 class PortLock;
 
-class MainDialog : public fw::Dialog, public UpdateJob, public fw::MessageFilter {
+class MainDialog : public fw::Dialog, public fw::MessageFilter {
 public:
     // Loads the icon; the window comes with DoModal.
     explicit MainDialog(HWND parent);
@@ -47,6 +47,9 @@ public:
     std::string Caption() const;
 
     fw::ComboBox m_portCombo;
+    // The progress bar, the port, the data file and the stop flag that the update worker is
+    // handed; the bar is Verify's too.
+    UpdateJob m_job;
     HICON m_icon;
 
 protected:
