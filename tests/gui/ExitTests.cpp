@@ -12,14 +12,8 @@ namespace {
 
 // Tabs until the port list has the focus; fails after one round through the controls.
 void focusPortList(const Window& main) {
-    const Window portList = main.child(IDC_PORT_LIST);
-    for (int step = 0; step < 10 && guitest::focusedWindow(main) != portList; ++step) {
-        const Window before = guitest::focusedWindow(main);
-        guitest::pressKey(main, VK_TAB);
-        guitest::waitFor("focus to move after Tab",
-                         [&] { return guitest::focusedWindow(main) != before; });
-    }
-    ASSERT_EQ(guitest::focusedWindow(main), portList) << "Tab never reached the port list";
+    ASSERT_TRUE(guitest::tabTo(main, main.child(IDC_PORT_LIST), 10))
+        << "Tab never reached the port list";
 }
 
 } // namespace

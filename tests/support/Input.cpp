@@ -1,5 +1,6 @@
 #include "Input.h"
 
+#include "Controls.h"
 #include "Wait.h"
 
 #include <chrono>
@@ -103,6 +104,16 @@ void clickCentre(const Window& control) {
                               mouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, at)};
     send(events);
     lastClick = std::chrono::steady_clock::now();
+}
+
+// Each press waits until the focus has moved, so none is lost to a window still catching up.
+bool tabTo(const Window& main, const Window& control, int tabs) {
+    for (int step = 0; step < tabs && focusedWindow(main) != control; ++step) {
+        const Window before = focusedWindow(main);
+        pressKey(main, VK_TAB);
+        waitFor("Tab to move the focus", [&] { return focusedWindow(main) != before; });
+    }
+    return focusedWindow(main) == control;
 }
 
 } // namespace guitest

@@ -17,6 +17,9 @@ void bringToFront(const Window& window);
 void pressKey(const Window& window, WORD virtualKey);
 // Brings window to the front, presses keys in order and releases them in reverse (Alt+Space).
 void pressChord(const Window& window, std::initializer_list<WORD> keys);
+// Presses Tab in main, one key at a time, until control has the focus, as a keyboard user gets
+// there; false when it has not after tabs presses.
+bool tabTo(const Window& main, const Window& control, int tabs);
 // Brings control to the front, moves the mouse to its centre and clicks the left button; waits
 // out the double-click time after an earlier click so the two stay single clicks.
 void clickCentre(const Window& control);

@@ -88,14 +88,7 @@ TEST_F(StopTest, EscAfterAMouseClickAsksAndYesStops) {
 // while the question is up and after it; the whole file arrives.
 TEST_F(StopTest, EscAfterAKeyboardClickAsksAndNoLetsTheTransferGoOn) {
     StartStalled(400);
-    const Window update = control(IDC_UPDATE);
-    for (int step = 0; step < 8 && guitest::focusedWindow(main_) != update; ++step) {
-        const Window before = guitest::focusedWindow(main_);
-        guitest::pressKey(main_, VK_TAB);
-        guitest::waitFor("Tab to move the focus",
-                         [&] { return guitest::focusedWindow(main_) != before; });
-    }
-    ASSERT_EQ(guitest::focusedWindow(main_), update) << "Tab never reached Update";
+    ASSERT_TRUE(guitest::tabTo(main_, control(IDC_UPDATE), 8)) << "Tab never reached Update";
     guitest::pressKey(main_, VK_SPACE);
     waitForSends(StalledSends);
     guitest::pressKey(main_, VK_ESCAPE);
