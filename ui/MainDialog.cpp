@@ -22,10 +22,10 @@ namespace {
 constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
 
 // The bar's repaint period during a transfer: the worker moves it after every piece, up to
-// thousands of times a second, far more often than a screen shows. 25 ms is 40 frames a second,
-// and 32 where the system's timers run on a 15.6 ms clock: the bar is never more than one such
-// period behind.
-constexpr UINT BarFrameMs = 25;
+// thousands of times a second, far more often than a screen shows. 30 ms is 33 frames a second,
+// and 32 where the system's timers run on a 15.6 ms clock (two of its ticks): the bar shows a
+// position at most about one period old.
+constexpr UINT BarFrameMs = 30;
 
 // Escape for this window or one of its controls. With the focused control disabled no window
 // may have the focus, and keys then come to the active window as system keys.
