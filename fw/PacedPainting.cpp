@@ -11,9 +11,9 @@ constexpr char Operation[] = "Paced painting";
 constexpr UINT_PTR TimerId = 0x5041;
 
 // Per the WM_SETREDRAW reference: a window whose drawing is turned off loses WS_VISIBLE (it
-// stays on screen, but the system no longer keeps its invalid region, so nothing it is told to
-// redraw meanwhile is remembered), and turning it on only gives the style back. The control is
-// therefore invalidated whole and painted at once after its drawing is turned on again.
+// stays on screen, but the system takes it for hidden, and nothing promises that what it was
+// told to redraw meanwhile is remembered: Wine drops its invalid region), and turning it on only
+// gives the style back. The control is therefore invalidated whole and painted at once.
 void DrawNow(HWND control) {
     ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
     if (!::RedrawWindow(control, nullptr, nullptr,
@@ -23,6 +23,7 @@ void DrawNow(HWND control) {
     }
 }
 
+// The control's own WS_VISIBLE, whatever its parents'.
 bool Shown(HWND control) {
     return (::GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
