@@ -364,6 +364,7 @@ void Throughput(const SimOutput& output) {
     // Each round measures the floor and the tool one after the other, so a busy machine weighs
     // on both alike; the spread of their ratio over the rounds is printed with the best.
     std::vector<double> ratios;
+    std::string rounds;
     {
         const Started started(folder, environment);
         for (int round = 0; round < Rounds; ++round) {
@@ -374,6 +375,9 @@ void Throughput(const SimOutput& output) {
             floor = std::min(floor, floorRound);
             tool = std::min(tool, toolRound);
             ratios.push_back(toolRound / floorRound);
+            char pair[32] = {};
+            std::snprintf(pair, sizeof pair, " %.2f/%.2f", floorRound, toolRound);
+            rounds += pair;
         }
         for (int round = 0; round < Rounds; ++round) {
             verify = std::min(verify, started.Verify());
@@ -393,6 +397,7 @@ void Throughput(const SimOutput& output) {
                 Rate(ThroughputBytes, floor), floor, pieces);
     std::printf("  tool / mandated floor     : %7.3f  (round by round %.3f to %.3f, median %.3f)\n",
                 tool / floor, ratios.front(), ratios.back(), ratios[ratios.size() / 2]);
+    std::printf("  rounds, floor/tool s      :%s\n", rounds.c_str());
     std::printf("  worker alone, no window   : %7.2f MB/s  (%.3f s)\n",
                 Rate(ThroughputBytes, worker), worker);
     std::printf("  bar reference, %d moves : %.3f s\n", pieces, bar.wall);
