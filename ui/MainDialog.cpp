@@ -4,6 +4,7 @@
 #include "diag/Verify.h"
 #include "fw/Application.h"
 #include "fw/Module.h"
+#include "fw/PacedPainting.h"
 #include "fw/PaintScope.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
@@ -19,6 +20,12 @@ namespace {
 
 // The controls the busy state disables, in the order it disables them.
 constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
+
+// The bar's repaint period during a transfer: the worker moves it after every piece, up to
+// thousands of times a second, far more often than a screen shows. 30 ms is 33 frames a second,
+// and 32 where the system's timers run on a 15.6 ms clock (two of its ticks): the bar shows a
+// position at most about one period old.
+constexpr UINT BarFrameMs = 30;
 
 // Escape for this window or one of its controls. With the focused control disabled no window
 // may have the focus, and keys then come to the active window as system keys.
@@ -326,6 +333,9 @@ void MainDialog::OnUpdate() {
         m_job.m_updateFilePath = UpdateFilePath();
         SetBusy(true);
         const ShutdownBlock block(Handle(), fw::LoadResString(IDS_UPDATE_RUNNING));
+        // Ends with the run, whatever its end: the bar then shows its last position before the
+        // result box does.
+        const fw::PacedPainting pacedBar(m_job.m_progress.Handle(), BarFrameMs);
         transferRunning_ = true;
         result = RunUpdate(m_job, *this, heldQuit_);
         transferRunning_ = false;

@@ -57,6 +57,32 @@ std::unique_ptr<fw::WorkerThread> StartNothing(fw::WorkerThread::Body, void*, in
     return nullptr;
 }
 
+// Stands in for a worker that the operator stops right after a piece: half the range, then the
+// stop, within a fraction of the bar's repaint period.
+DWORD StoppedAtHalfWorker(void* job) {
+    fw::ProgressBar& bar = static_cast<UpdateJob*>(job)->m_progress;
+    bar.SetRange32(0, 10);
+    bar.SetPos(5);
+    return static_cast<DWORD>(UpdateCancelled);
+}
+
+std::unique_ptr<fw::WorkerThread> StartStoppedAtHalf(fw::WorkerThread::Body, void* argument,
+                                                     int priority, unsigned stackSize,
+                                                     DWORD flags) {
+    return fw::WorkerThread::Start(&StoppedAtHalfWorker, argument, priority, stackSize, flags);
+}
+
+// The colour the bar shows at a share of its width, halfway down.
+COLORREF BarPixel(const Window& bar, double share) {
+    RECT client{};
+    ::GetClientRect(bar.handle(), &client);
+    const HDC dc = ::GetDC(bar.handle());
+    const COLORREF colour =
+        ::GetPixel(dc, static_cast<int>(client.right * share), client.bottom / 2);
+    ::ReleaseDC(bar.handle(), dc);
+    return colour;
+}
+
 // How the tool asked for its worker, and what the thread looked like just after.
 struct StartRequest {
     fw::WorkerThread::Body body = nullptr;
@@ -345,4 +371,23 @@ TEST_F(OperationTest, NoProgramFolderIsNotFoundAndStartsNoWorker) {
     fw::HeldQuit quit;
     EXPECT_EQ(RunUpdate(job, filter, quit), UpdateFileNotFound);
     EXPECT_EQ(request.job, nullptr) << "a worker was started";
+}
+
+// The bar's drawing is held back during a transfer, yet a stop right after a piece (well within
+// one repaint period) still shows that piece's position when the box comes, and the bar is
+// drawing again by itself then (the system counts it as shown), on that run and the next.
+TEST_F(OperationTest, BarShowsTheLastPositionWhenTheBoxComesAndDrawsByItselfAgain) {
+    SetUpdateThreadStarter(&StartStoppedAtHalf);
+    const InProcessApp app;
+    const Window bar = app.Control(IDC_PROGRESS);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        const Window box = ClickUpdate(app);
+        EXPECT_EQ(bar.progressPosition(), 5);
+        EXPECT_TRUE(bar.visible());
+        EXPECT_NE(BarPixel(bar, 0.25), BarPixel(bar, 0.75)) << "the bar is not drawn at half";
+        app.Press(box, IDOK);
+        EXPECT_TRUE(BackToIdle(app));
+        EXPECT_TRUE(bar.visible());
+    }
 }
