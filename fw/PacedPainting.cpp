@@ -18,8 +18,7 @@ void DrawNow(HWND control) {
     ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
     if (!::RedrawWindow(control, nullptr, nullptr,
                         RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
-        const DWORD error = ::GetLastError();
-        FailureTrace(Operation, "RedrawWindow").LastError(error);
+        FailureTrace(Operation, "RedrawWindow").LastError();
     }
 }
 
@@ -48,8 +47,7 @@ PacedPainting::PacedPainting(HWND control, UINT periodMs) : control_(control) {
         return;
     }
     if (::SetTimer(control_, TimerId, periodMs, &Tick) == 0) {
-        const DWORD error = ::GetLastError();
-        FailureTrace(Operation, "SetTimer").LastError(error);
+        FailureTrace(Operation, "SetTimer").LastError();
         return;
     }
     ::SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
@@ -61,8 +59,7 @@ PacedPainting::~PacedPainting() {
         return;
     }
     if (!::KillTimer(control_, TimerId)) {
-        const DWORD error = ::GetLastError();
-        FailureTrace(Operation, "KillTimer").LastError(error);
+        FailureTrace(Operation, "KillTimer").LastError();
     }
     DrawNow(control_);
 }
