@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <type_traits>
 
 using lvxrec::Recorder;
 using lvxsim::RecordedCall;
@@ -216,24 +215,8 @@ uint32_t __stdcall SetReceiveTypeByLvx(uint32_t type) {
 
 } // extern "C"
 
-// The tool calls through its declared pointer types: the same arguments and convention, or its
-// stack would be corrupted; the result is the same register, of which the tool reads 16 bits.
-template <class Export, class Declared> struct SameCall : std::false_type {};
-template <class... Args>
-struct SameCall<uint32_t(__stdcall*)(Args...), int16_t(__stdcall*)(Args...)> : std::true_type {};
-
-static_assert(SameCall<decltype(&PortOpenByLvx), lvx::PortOpenFn>::value);
-static_assert(SameCall<decltype(&PortCloseByLvx), lvx::PortCloseFn>::value);
-static_assert(SameCall<decltype(&CheckDeviceIDByLvx), lvx::CheckDeviceIdFn>::value);
-static_assert(SameCall<decltype(&GetModelNameByLvx), lvx::GetModelNameFn>::value);
-static_assert(SameCall<decltype(&GetIoErrorCodeByLvx), lvx::GetIoErrorCodeFn>::value);
-static_assert(SameCall<decltype(&SendByLvx), lvx::SendFn>::value);
-static_assert(SameCall<decltype(&ReceiveByLvx), lvx::ReceiveFn>::value);
-static_assert(SameCall<decltype(&GetDeviceIDByLvx), lvx::GetDeviceIdFn>::value);
-static_assert(SameCall<decltype(&SetPortTimeOutByLvx), lvx::SetPortTimeOutFn>::value);
-static_assert(
-    SameCall<decltype(&GetPreviousSentDataSizeByLvx), lvx::GetPreviousSentDataSizeFn>::value);
-static_assert(SameCall<decltype(&SetReceiveTypeByLvx), lvx::SetReceiveTypeFn>::value);
+// Every export checked against the tool's declared pointer type.
+#include "sim/ExportSignatures.h"
 
 // A real library that cannot be loaded fails this one's load. C linkage, or the CRT's
 // do-nothing DllMain would be linked instead.

@@ -212,6 +212,17 @@ start_wineserver() {
     "$WINELOADER" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# Builds the flavour with its tests and tools, then brings up a display, the prefix and its Wine
+# server, ended when the script exits: what a script needs to run the test programs.
+build_and_start_wine() {
+    log "building $FLAVOUR (if needed)"
+    build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
+    ensure_display
+    prepare_prefix
+    trap stop_display EXIT
+    start_wineserver
+}
+
 # Ends the private Xvfb and the prefix's Wine server.
 stop_display() {
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

@@ -11,12 +11,7 @@ mkdir -p "$OUT"
 install_packages
 enter_32bit_machine "$0" "$@"
 choose_flavour
-log "building $FLAVOUR (if needed)"
-build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
-ensure_display
-prepare_prefix
-trap stop_display EXIT
-start_wineserver
+build_and_start_wine
 
 folder=$ROOT/tests/recordings
 names=("$@")

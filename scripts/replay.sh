@@ -26,12 +26,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-log "building $FLAVOUR (if needed)"
-build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
-ensure_display
-prepare_prefix
-trap stop_display EXIT
-start_wineserver
+build_and_start_wine
 
 shot=$OUT/replay-last-box.bmp
 rm -f "$shot" "${shot%.bmp}.png"
