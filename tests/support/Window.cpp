@@ -142,10 +142,12 @@ DWORD Window::processId() const {
     return process;
 }
 
-// A hung or vanished target must fail the test, not hang it.
+// A hung or vanished target must fail the test, not hang it: the limit does that. The system's
+// own idea of hung (five seconds without taking a message) is no measure here, since a program
+// starting under emulation on a loaded machine can be that slow and still be well.
 LRESULT Window::send(UINT message, WPARAM wParam, LPARAM lParam) const {
     const std::optional<LRESULT> result =
-        trySend(message, wParam, lParam, SendLimitMs, SMTO_ABORTIFHUNG);
+        trySend(message, wParam, lParam, SendLimitMs, SMTO_NORMAL);
     if (!result) {
         const DWORD error = GetLastError();
         char number[16] = {};
@@ -194,7 +196,7 @@ std::string Window::comboItem(int index) const {
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(handle_, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, SendLimitMs,
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, SendLimitMs,
                              &copied) ||
         static_cast<LRESULT>(copied) == CB_ERR) {
         throw std::runtime_error("cannot read item " + std::to_string(index) + " of combo box " +
