@@ -121,8 +121,8 @@ AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& workingD
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < StartAttempts; ++attempt) {
         if (CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr,
-                           inherit ? TRUE : FALSE, launch.creationFlags, environment.data(),
-                           workingDir.c_str(), &startup, &info)) {
+                           inherit ? TRUE : FALSE, 0, environment.data(), workingDir.c_str(),
+                           &startup, &info)) {
             error = ERROR_SUCCESS;
             break;
         }

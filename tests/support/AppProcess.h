@@ -24,8 +24,6 @@ struct Launch {
     std::wstring arguments;
     // Inherited as standard output and standard error when not null; standard input is none.
     HANDLE standardOutput = nullptr;
-    // CreateProcess flags (CREATE_NEW_PROCESS_GROUP, ...).
-    DWORD creationFlags = 0;
 };
 
 class AppProcess {
@@ -36,7 +34,7 @@ public:
     // The same for paths in UTF-16, which need not fit the ANSI code page.
     AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
                const Environment& extra = {}, const std::string& arguments = {});
-    // The same with standard output and the start's flags as launch says.
+    // The same with the arguments and standard output that launch gives.
     AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
                const Environment& extra, const Launch& launch);
     // Kills the process if it still runs, and waits for it to go.

@@ -69,7 +69,6 @@ AppProcess& Driver::start() {
     }
     Launch launch;
     launch.arguments = widen(options_.arguments, CP_UTF8);
-    launch.creationFlags = options_.creationFlags;
     fw::UniqueHandle output;
     if (!options_.outputFile.empty()) {
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};

@@ -33,8 +33,6 @@ struct DriverOptions {
     std::string arguments;
     // Standard output and error go to the folder's file of this name; empty: none is given.
     std::string outputFile;
-    // CreateProcess flags of the start.
-    DWORD creationFlags = 0;
 };
 
 class Driver {
