@@ -5,9 +5,11 @@
 
 // Built by static initialisation, before WinMain: the port library is loaded (or the
 // process ended) before any window exists.
-UpdaterApp theApp;
+UpdaterApp theApp(::GetCommandLineW());
 
+// The window's run ends with 0; an unattended run with the status of its outcome.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    UpdaterApp::Running().StartUp();
-    return 0;
+    UpdaterApp& app = UpdaterApp::Running();
+    app.StartUp();
+    return app.ExitStatus();
 }

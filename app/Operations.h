@@ -14,5 +14,6 @@ inline constexpr char ShutdownBlock[] = "Shutdown block";
 inline constexpr char MainWindow[] = "Main window";
 inline constexpr char Message[] = "Message";
 inline constexpr char Coverage[] = "Coverage";
+inline constexpr char CommandLine[] = "Command line";
 
 } // namespace op

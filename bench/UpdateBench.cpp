@@ -25,6 +25,7 @@
 #include "SimControl.h"
 
 #include "app/UpdaterApp.h"
+#include "fw/BarProgress.h"
 #include "fw/HeldQuit.h"
 #include "fw/MessagePump.h"
 #include "fw/Text.h"
@@ -159,11 +160,23 @@ void Aim(UpdateJob& job, const guitest::TestFolder& folder) {
     }
 }
 
+// Progress that goes nowhere.
+class NoProgress final : public fw::ProgressSink {
+public:
+    void SetRange(WORD, WORD) override {}
+    void SetRange32(int, int) override {}
+    void SetPos(int) override {}
+    void SetStep(int) override {}
+    void StepIt() override {}
+};
+
 // Seconds of the tool's worker over the data file in this process, its bar messages going
 // nowhere. The application loads the build's own library.
 double WorkerAloneSeconds(const guitest::TestFolder& folder) {
     UpdaterApp app;
     UpdateJob job;
+    NoProgress nowhere;
+    job.m_progress = &nowhere;
     Aim(job, folder);
     const auto start = Clock::now();
     if (UpdateWorker(job, app.Ports()) != 1) {
@@ -226,7 +239,10 @@ double FloorSeconds(const guitest::TestFolder& folder) {
     UpdateJob job;
     Aim(job, folder);
     const UnpaintedBar bar;
-    job.m_progress.Attach(bar.Handle());
+    fw::ProgressBar barWindow;
+    barWindow.Attach(bar.Handle());
+    fw::BarProgress barSink(barWindow);
+    job.m_progress = &barSink;
     FloorRun run{&job, &app.Ports(), 0};
     const auto start = Clock::now();
     const HANDLE thread = ::CreateThread(nullptr, 0, &FloorWorker, &run, 0, nullptr);

@@ -18,7 +18,7 @@ constexpr uint16_t SecondNvmAddress = 0x12BA;
 constexpr WORD VerifySteps = 5;
 
 // The sequence after the open; the bar advances after each counted step.
-VerifyOutcome RunSequence(PortLibrary& ports, DiagCommands& commands, fw::ProgressBar& progress,
+VerifyOutcome RunSequence(PortLibrary& ports, DiagCommands& commands, fw::ProgressSink& progress,
                           VerifyResult& result) {
     char deviceId[lvx::DeviceIdSize] = {};
     const PortResult got = ports.GetDeviceId(deviceId, sizeof deviceId);
@@ -62,7 +62,7 @@ VerifyOutcome RunSequence(PortLibrary& ports, DiagCommands& commands, fw::Progre
 } // namespace
 
 VerifyResult RunVerify(PortLibrary& ports, DiagCommands& commands, PortId port,
-                       fw::ProgressBar& progress) {
+                       fw::ProgressSink& progress) {
     progress.SetRange(0, VerifySteps);
     progress.SetPos(0);
     progress.SetStep(1);
@@ -73,22 +73,33 @@ VerifyResult RunVerify(PortLibrary& ports, DiagCommands& commands, PortId port,
     return result;
 }
 
-// The version bytes arrive as hexadecimal fields and are shown in decimal.
-fw::BoxContent VerifyResultBox(const VerifyResult& result) {
+UINT VerifyResultMessage(const VerifyResult& result) {
     switch (result.outcome) {
-    case VerifyOutcome::Verified: {
-        const std::string format = fw::LoadResString(IDS_VERIFY_RESULT);
-        char text[128] = {};
-        std::snprintf(text, sizeof text, format.c_str(), static_cast<int>(result.version[0]),
-                      static_cast<int>(result.version[1]), static_cast<int>(result.version[2]),
-                      static_cast<unsigned int>(result.atFirstAddress),
-                      static_cast<unsigned int>(result.atSecondAddress));
-        return {text, fw::LoadResString(IDS_COMPLETION), MB_ICONINFORMATION};
-    }
+    case VerifyOutcome::Verified:
+        return IDS_VERIFY_RESULT;
     case VerifyOutcome::NoKeyword:
-        return {fw::LoadResString(IDS_NO_ZKL), std::string(), MB_ICONERROR};
+        return IDS_NO_ZKL;
     case VerifyOutcome::Failed:
         break;
     }
-    return {fw::LoadResString(IDS_COMM_ERROR), std::string(), MB_ICONERROR};
+    return IDS_COMM_ERROR;
+}
+
+// The version bytes arrive as hexadecimal fields and are shown in decimal.
+std::string VerifyReadings(const VerifyResult& result) {
+    const std::string format = fw::LoadResString(IDS_VERIFY_RESULT);
+    char text[128] = {};
+    std::snprintf(text, sizeof text, format.c_str(), static_cast<int>(result.version[0]),
+                  static_cast<int>(result.version[1]), static_cast<int>(result.version[2]),
+                  static_cast<unsigned int>(result.atFirstAddress),
+                  static_cast<unsigned int>(result.atSecondAddress));
+    return text;
+}
+
+fw::BoxContent VerifyResultBox(const VerifyResult& result) {
+    const UINT message = VerifyResultMessage(result);
+    if (message == IDS_VERIFY_RESULT) {
+        return {VerifyReadings(result), fw::LoadResString(IDS_COMPLETION), MB_ICONINFORMATION};
+    }
+    return {fw::LoadResString(message), std::string(), MB_ICONERROR};
 }

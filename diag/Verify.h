@@ -4,10 +4,11 @@
 
 #include "diag/DiagCommands.h"
 #include "fw/BoxContent.h"
-#include "fw/ProgressBar.h"
+#include "fw/ProgressSink.h"
 #include "portlib/PortLibrary.h"
 
 #include <cstdint>
+#include <string>
 
 enum class VerifyOutcome { Verified, NoKeyword, Failed };
 
@@ -23,7 +24,14 @@ struct VerifyResult {
 // through its five steps. A failure ends the sequence at once and leaves the port open for the
 // next Open to close.
 VerifyResult RunVerify(PortLibrary& ports, DiagCommands& commands, PortId port,
-                       fw::ProgressBar& progress);
+                       fw::ProgressSink& progress);
+
+// The string-table id of the message for result: the readings' format, or the failure.
+UINT VerifyResultMessage(const VerifyResult& result);
+
+// The readings of a verified result as Verify shows them: the version, then the two bytes, one
+// line each ("\r\n" between them).
+std::string VerifyReadings(const VerifyResult& result);
 
 // The box for result: the readings, or the failure.
 fw::BoxContent VerifyResultBox(const VerifyResult& result);

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace fw {
 
 class Dialog;
+class TraceSink;
 
 class Application {
 public:
@@ -30,12 +33,19 @@ public:
     // The main window, or null.
     Dialog* MainWindow() const { return mainWindow_; }
 
+    // Hands every later trace line to sink as well, from any thread; null stops that. The sink
+    // must outlive its use here.
+    void SetTraceSink(TraceSink* sink) { traces_.store(sink); }
+    // The trace sink, or null.
+    TraceSink* Traces() const { return traces_.load(); }
+
     // Turns on the look of the common controls; false when the platform refuses.
     static bool EnableControlLook();
 
 private:
     const char* name_;
     Dialog* mainWindow_ = nullptr;
+    std::atomic<TraceSink*> traces_{nullptr};
 };
 
 // Shows the wait cursor while it lives.

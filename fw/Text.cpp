@@ -84,20 +84,33 @@ bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* opera
 
 namespace fw {
 
-// Lossy on purpose: the text is only read by a person.
-std::string DisplayText(const std::wstring& text) {
+namespace {
+
+// text in codePage; empty when it cannot be converted.
+std::string Narrow(const std::wstring& text, UINT codePage) {
     if (text.empty()) {
         return std::string();
     }
     const int units = static_cast<int>(text.size());
     const int length =
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+        ::WideCharToMultiByte(codePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
     std::string converted(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length <= 0 || ::WideCharToMultiByte(CP_ACP, 0, text.data(), units, converted.data(),
+    if (length <= 0 || ::WideCharToMultiByte(codePage, 0, text.data(), units, converted.data(),
                                              length, nullptr, nullptr) != length) {
         return std::string();
     }
     return converted;
+}
+
+} // namespace
+
+// Lossy on purpose: the text is only read by a person.
+std::string DisplayText(const std::wstring& text) {
+    return Narrow(text, CP_ACP);
+}
+
+std::string Utf8Text(const std::wstring& text) {
+    return Narrow(text, CP_UTF8);
 }
 
 } // namespace fw

@@ -19,6 +19,9 @@ bool WideFromAnsi(const std::string& text, std::wstring& wide, const char* opera
 // out as its default character. Never for a path that is to be opened.
 std::string DisplayText(const std::wstring& text);
 
+// text in UTF-8, for a log file or redirected output.
+std::string Utf8Text(const std::wstring& text);
+
 // The program's own folder in UTF-16, without a trailing backslash, of any length. False when
 // the path cannot be had whole (never used cut short).
 bool ProgramFolder(std::wstring& folder);

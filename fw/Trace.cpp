@@ -46,6 +46,11 @@ TraceLine::~TraceLine() {
     line_[length_] = '\n';
     line_[length_ + 1] = '\0';
     ::OutputDebugStringA(line_);
+    if (const Application* app = Application::Current()) {
+        if (TraceSink* sink = app->Traces()) {
+            sink->TraceWritten(std::string_view(line_, length_));
+        }
+    }
 }
 
 void TraceLine::Append(std::string_view text) {

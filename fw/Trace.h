@@ -1,6 +1,7 @@
 // One line for a debug viewer when a Win32 or port-library call fails, or when something the
 // operator did not see ends an operation: the operation, the call or event, its result and
-// whatever tells why. Nothing is stored or shown to the operator.
+// whatever tells why. Nothing is shown to the operator; a run from the command line may keep the
+// lines in its log as well (TraceSink).
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,25 @@
 
 namespace fw {
 
+// Takes a copy of every trace line as it is written, from whichever thread writes it.
+class TraceSink {
+public:
+    TraceSink() = default;
+    TraceSink(const TraceSink&) = delete;
+    TraceSink& operator=(const TraceSink&) = delete;
+
+    // line has no line end.
+    virtual void TraceWritten(std::string_view line) = 0;
+
+protected:
+    ~TraceSink() = default;
+};
+
 // The line and its facts; FailureTrace and EventTrace say how it begins.
 class TraceLine {
 public:
-    // Hands the line to OutputDebugStringA: a trace is one statement, written when it ends.
+    // Hands the line to OutputDebugStringA and to the application's trace sink: a trace is one
+    // statement, written when it ends.
     ~TraceLine();
     TraceLine(const TraceLine&) = delete;
     TraceLine& operator=(const TraceLine&) = delete;

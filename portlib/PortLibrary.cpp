@@ -4,23 +4,12 @@
 #include "fw/Trace.h"
 #include "app/Operations.h"
 #include "portlib/LorvexApi.h"
-#include "res/resource.h"
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
-// The application is not finished yet: the box has no owner and the default caption.
-PortLibrary::PortLibrary() {
-    if (!Load(lvx::LibraryFileName)) {
-        const std::string text = fw::LoadResString(IDS_NO_LIBRARY);
-        ::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
-        std::exit(0);
-    }
-}
-
-// For callers that decide themselves what a missing library means.
+// The caller decides what a missing library means.
 PortLibrary::PortLibrary(const char* fileName) {
     Load(fileName);
 }

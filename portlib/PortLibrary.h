@@ -8,10 +8,7 @@
 
 class PortLibrary {
 public:
-    // Loads the port library from the program's folder; shows message 103 and ends the
-    // process with status 0 when it cannot.
-    PortLibrary();
-    // Loads fileName from the program's folder, without ending the process on failure.
+    // Loads fileName from the program's folder; IsLoaded() tells whether it could.
     explicit PortLibrary(const char* fileName);
     // Frees the library; a port still open is not closed first.
     virtual ~PortLibrary();

@@ -43,3 +43,9 @@
 #define IDS_FILE_CHANGED 212
 #define IDS_STOPPING 213
 #define IDS_PORTS_LOCK_FOREIGN 214
+// Messages of the command line; each is also its run's exit status.
+#define IDS_VERSION_NOT_EXPECTED 215
+#define IDS_LOG_NOT_OPENED 216
+#define IDS_USAGE 217
+#define IDS_NO_SUCH_PORT 218
+#define IDS_AUTO_FINDS_NONE 219

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tool and the simulated port library, and runs the tool
 # under Wine on the simulated printers. Without a display it runs under Xvfb, saves a
-# screenshot of the main window to out/corvane.png and ends the tool.
+# screenshot of the main window to out/corvane.png and ends the tool. With arguments it runs the
+# tool unattended with them instead (scripts/run.sh /update /port USB001), prints what the tool
+# printed and ends with the tool's exit status.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -24,6 +26,13 @@ fi
 cp "$ROOT/scripts/run.sim" "$bin/Lorvex.sim"
 
 cd "$bin"
+if [ $# -gt 0 ]; then
+    log "running Corvane.exe $*"
+    status=0
+    "$WINELOADER" Corvane.exe "$@" | cat || status=${PIPESTATUS[0]}
+    log "exit status $status"
+    exit "$status"
+fi
 if [ "$HEADLESS" = 0 ]; then
     log "running Corvane on display $DISPLAY"
     "$WINELOADER" Corvane.exe

@@ -72,6 +72,7 @@ MainDialog::MainDialog(HWND parent)
     if (m_icon == nullptr) {
         fw::FailureTrace(op::MainWindow, "LoadIconA").LastError();
     }
+    m_job.m_progress = &barProgress_;
 }
 
 // Shared icons need no destroying; the controls are the window's.
@@ -79,7 +80,7 @@ MainDialog::~MainDialog() = default;
 
 // Binds the two controls the code talks to, in this order.
 void MainDialog::DoDataExchange(bool) {
-    m_job.m_progress.Attach(Item(IDC_PROGRESS));
+    m_progress.Attach(Item(IDC_PROGRESS));
     m_portCombo.Attach(Item(IDC_PORT_LIST));
 }
 
@@ -210,7 +211,7 @@ void MainDialog::SetBusy(bool busy) {
     for (const int id : BusyControls) {
         ::EnableWindow(Item(id), busy ? FALSE : TRUE);
     }
-    m_job.m_progress.SetPos(0);
+    m_progress.SetPos(0);
     if (!busy) {
         ::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP, "");
     }
@@ -306,12 +307,12 @@ void MainDialog::OnVerify() {
             return;
         }
         UpdaterApp& app = UpdaterApp::Running();
-        result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), m_job.m_progress);
+        result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), barProgress_);
     }
     fw::HeldQuit quit;
     fw::DiscardQueuedInput(quit);
     ShowBox(VerifyResultBox(result));
-    m_job.m_progress.SetPos(0);
+    m_progress.SetPos(0);
     quit.Release();
 }
 
@@ -335,7 +336,7 @@ void MainDialog::OnUpdate() {
         const ShutdownBlock block(Handle(), fw::LoadResString(IDS_UPDATE_RUNNING));
         // Ends with the run, whatever its end: the bar then shows its last position before the
         // result box does.
-        const fw::PacedPainting pacedBar(m_job.m_progress.Handle(), BarFrameMs);
+        const fw::PacedPainting pacedBar(m_progress.Handle(), BarFrameMs);
         transferRunning_ = true;
         result = RunUpdate(m_job, *this, heldQuit_);
         transferRunning_ = false;

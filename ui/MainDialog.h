@@ -7,11 +7,13 @@
 // in update/UpdateWorker.h. What the worker is handed is the window's update job, m_job.
 #pragma once
 
+#include "fw/BarProgress.h"
 #include "fw/BoxContent.h"
 #include "fw/ComboBox.h"
 #include "fw/Dialog.h"
 #include "fw/HeldQuit.h"
 #include "fw/MessagePump.h"
+#include "fw/ProgressBar.h"
 #include "portlib/PortTypes.h"
 #include "ports/SpoolerPorts.h"
 #include "update/UpdateJob.h"
@@ -47,8 +49,9 @@ public:
     std::string Caption() const;
 
     fw::ComboBox m_portCombo;
-    // The progress bar, the port, the data file and the stop flag that the update worker is
-    // handed; the bar is Verify's too.
+    // The progress bar, Verify's and the update worker's.
+    fw::ProgressBar m_progress;
+    // The port, the data file, the stop flag and the bar that the update worker is handed.
     UpdateJob m_job;
     HICON m_icon;
 
@@ -85,6 +88,8 @@ private:
 
     static const fw::MessageEntry<MainDialog> MessageMap[];
 
+    // The bar as the work reports to it.
+    fw::BarProgress barProgress_{m_progress};
     HWND focusBeforeBusy_ = nullptr;
     SpoolerPorts spooler_;
     // Update: true while the worker runs; Esc, the close box and Enter then cannot end the

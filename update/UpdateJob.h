@@ -2,7 +2,7 @@
 // worker while it runs.
 #pragma once
 
-#include "fw/ProgressBar.h"
+#include "fw/ProgressSink.h"
 #include "portlib/PortTypes.h"
 
 #include <atomic>
@@ -10,8 +10,8 @@
 #include <string>
 
 struct UpdateJob {
-    // Moved by the worker's progress messages, which the window's thread handles.
-    fw::ProgressBar m_progress;
+    // Where the worker reports each piece, on the worker's thread; set before the worker starts.
+    fw::ProgressSink* m_progress = nullptr;
     PortId m_portId = 0;
     // Full path of the update data file.
     std::wstring m_updateFilePath;

@@ -67,6 +67,12 @@ constexpr ResultBox ResultBoxes[] = {
 // Every other result, the library's own and the worker's other codes alike.
 constexpr ResultBox FailureBox = {0, IDS_COMM_ERROR, BoxCaption::SystemDefault, MB_ICONERROR};
 
+const ResultBox& FindResultBox(int32_t result) {
+    const auto found = std::find_if(std::begin(ResultBoxes), std::end(ResultBoxes),
+                                    [&](const ResultBox& each) { return each.result == result; });
+    return found != std::end(ResultBoxes) ? *found : FailureBox;
+}
+
 } // namespace
 
 // Without the folder, "\\" + name would be the root of the current drive: another file.
@@ -100,10 +106,12 @@ int32_t RunUpdate(UpdateJob& job, fw::MessageFilter& filter, fw::HeldQuit& quit)
     return WaitForWorker(*worker, filter, quit);
 }
 
+UINT UpdateResultMessage(int32_t result) {
+    return FindResultBox(result).text;
+}
+
 fw::BoxContent UpdateResultBox(int32_t result, const std::string& windowCaption) {
-    const auto found = std::find_if(std::begin(ResultBoxes), std::end(ResultBoxes),
-                                    [&](const ResultBox& each) { return each.result == result; });
-    const ResultBox& box = found != std::end(ResultBoxes) ? *found : FailureBox;
+    const ResultBox& box = FindResultBox(result);
     std::string caption;
     if (box.caption == BoxCaption::Completion) {
         caption = fw::LoadResString(IDS_COMPLETION);

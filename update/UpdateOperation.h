@@ -26,6 +26,9 @@ std::wstring UpdateFilePath(ProgramFolderSource programFolder = &fw::ProgramFold
 // UpdateNoThread. A job without a data file is UpdateFileNotFound, and no worker starts.
 int32_t RunUpdate(UpdateJob& job, fw::MessageFilter& filter, fw::HeldQuit& quit);
 
+// The string-table id of the message for an Update result.
+UINT UpdateResultMessage(int32_t result);
+
 // The box for an Update result; windowCaption is the caption of the operator's stop box.
 fw::BoxContent UpdateResultBox(int32_t result, const std::string& windowCaption);
 

@@ -118,7 +118,7 @@ int32_t UpdateWorker(UpdateJob& job, PortLibrary& ports) {
     }
     // A 16-bit range would wrap from 65,536,000 bytes and turn negative from 32,768,000.
     const int steps = Position(size);
-    fw::ProgressBar& bar = job.m_progress;
+    fw::ProgressSink& bar = *job.m_progress;
     bar.SetRange32(0, steps);
     bar.SetPos(0);
     bar.SetStep(1);

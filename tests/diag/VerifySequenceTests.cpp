@@ -8,6 +8,7 @@
 #include "app/UpdaterApp.h"
 #include "diag/DiagCommands.h"
 #include "diag/Verify.h"
+#include "fw/BarProgress.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -75,7 +76,8 @@ TEST_P(VerifyFailureTest, DecidesTheMessageAndStopsTheSequence) {
     controls.Progress().SetRange32(0, 100);
     controls.Progress().SetPos(42);
 
-    const VerifyResult result = RunVerify(app->Ports(), app->Diag(), lpt(1), controls.Progress());
+    fw::BarProgress progress(controls.Progress());
+    const VerifyResult result = RunVerify(app->Ports(), app->Diag(), lpt(1), progress);
     const fw::BoxContent box = VerifyResultBox(result);
     EXPECT_EQ(row.message, box.text);
     EXPECT_EQ("", box.caption) << "the system's default caption";

@@ -91,26 +91,38 @@ AppProcess::AppProcess(const std::string& exePath, const std::string& workingDir
                        const Environment& extra, const std::string& arguments)
     : AppProcess(widePath(exePath), widePath(workingDir), extra, arguments) {}
 
-// The command line is quoted exe path plus arguments; CreateProcessW may write into it. The
-// environment block stays ANSI (no CREATE_UNICODE_ENVIRONMENT).
 AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
-                       const Environment& extra, const std::string& arguments) {
+                       const Environment& extra, const std::string& arguments)
+    : AppProcess(exePath, workingDir, extra, Launch{widePath(arguments)}) {}
+
+// The command line is quoted exe path plus arguments; CreateProcessW may write into it. The
+// environment block stays ANSI (no CREATE_UNICODE_ENVIRONMENT). Only a standard output given is
+// inherited.
+AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
+                       const Environment& extra, const Launch& launch) {
     std::wstring commandLine = L"\"" + exePath + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" " + widePath(arguments);
+    if (!launch.arguments.empty()) {
+        commandLine += L" " + launch.arguments;
     }
     std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
     command.push_back(L'\0');
     std::vector<char> environment = environmentBlock(extra);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const bool inherit = launch.standardOutput != nullptr;
+    if (inherit) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = launch.standardOutput;
+        startup.hStdError = launch.standardOutput;
+    }
     PROCESS_INFORMATION info{};
     // Wine now and then fails a start with ERROR_INTERNAL_ERROR before any code of the program
     // ran; a few more tries tell that apart from a program that cannot start.
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < StartAttempts; ++attempt) {
-        if (CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                           environment.data(), workingDir.c_str(), &startup, &info)) {
+        if (CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr,
+                           inherit ? TRUE : FALSE, 0, environment.data(), workingDir.c_str(),
+                           &startup, &info)) {
             error = ERROR_SUCCESS;
             break;
         }

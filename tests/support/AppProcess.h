@@ -18,6 +18,14 @@ namespace guitest {
 // Extra environment variables: each pair replaces or adds one inherited variable.
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
+// How the process starts, beyond its program, folder and environment.
+struct Launch {
+    // Command-line arguments after the program's quoted path.
+    std::wstring arguments;
+    // Inherited as standard output and standard error when not null; standard input is none.
+    HANDLE standardOutput = nullptr;
+};
+
 class AppProcess {
 public:
     // Starts exePath with workingDir as current folder and the inherited environment plus extra.
@@ -26,6 +34,9 @@ public:
     // The same for paths in UTF-16, which need not fit the ANSI code page.
     AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
                const Environment& extra = {}, const std::string& arguments = {});
+    // The same with the arguments and standard output that launch gives.
+    AppProcess(const std::wstring& exePath, const std::wstring& workingDir,
+               const Environment& extra, const Launch& launch);
     // Kills the process if it still runs, and waits for it to go.
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;

@@ -76,16 +76,22 @@ simctl::Scenario AppTest::instantPrinter() {
 }
 
 // The library is copied under the name the program loads.
-void AppTest::start(const Setup& setup) {
-    guitest::DriverOptions options;
+guitest::Driver& AppTest::prepare(const Setup& setup, guitest::DriverOptions options) {
     options.companions.clear();
     options.files.emplace_back(simctl::ScenarioFileName, setup.scenario.text());
     if (setup.data) {
         options.files.emplace_back(simctl::SampleImageName, *setup.data);
     }
-    prepare(std::move(options))
-        .folder()
-        .copyIn(guitest::Driver::binaryFolder() + "\\" + setup.library, "Lorvex.dll");
+    guitest::Driver& prepared = prepare(std::move(options));
+    if (!setup.library.empty()) {
+        prepared.folder().copyIn(guitest::Driver::binaryFolder() + "\\" + setup.library,
+                                 "Lorvex.dll");
+    }
+    return prepared;
+}
+
+void AppTest::start(const Setup& setup) {
+    prepare(setup);
     launchPrepared();
     main_ = app().waitForWindow(product::DialogClass, product::MainCaption);
 }

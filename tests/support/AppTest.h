@@ -42,9 +42,11 @@ protected:
         simctl::Scenario scenario;
         // The data file's contents; none leaves the file out.
         std::optional<std::string> data;
-        // The built library that becomes Lorvex.dll.
+        // The built library that becomes Lorvex.dll; empty leaves the library out.
         std::string library = "Lorvex.dll";
     };
+    // Makes the folder and fills it as setup says, on top of options; does not start.
+    guitest::Driver& prepare(const Setup& setup, guitest::DriverOptions options = {});
     // A scenario with one printer on LPT1 (which "Auto selection" finds) and no delays.
     static simctl::Scenario instantPrinter();
     // Fills the folder as setup says, starts the program and waits for its main window.

@@ -9,6 +9,19 @@
 
 namespace guitest {
 
+namespace {
+
+// Text of a code page (CP_UTF8 for arguments, CP_ACP for the folder's paths) in UTF-16.
+std::wstring widen(const std::string& text, UINT codePage) {
+    const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+} // namespace
+
 // Copies what the options name; a missing binary fails the test at once.
 Driver::Driver(const std::string& label, DriverOptions options)
     : options_(std::move(options)), folder_(label) {
@@ -48,14 +61,33 @@ void Driver::setEnvironment(const std::string& name, const std::string& value) {
     options_.environment.emplace_back(name, value);
 }
 
-// One program per driver: a second start would hide a leaked first one.
+// One program per driver: a second start would hide a leaked first one. The program's standard
+// output is a file of the folder, inherited; this process's handle goes once it has started.
 AppProcess& Driver::start() {
     if (process_) {
         throw std::runtime_error("the program was started already");
     }
-    process_ = std::make_unique<AppProcess>(folder_.file(options_.program), folder_.path(),
-                                            options_.environment, options_.arguments);
+    Launch launch;
+    launch.arguments = widen(options_.arguments, CP_UTF8);
+    fw::UniqueHandle output;
+    if (!options_.outputFile.empty()) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        output.Reset(CreateFileW(widen(folder_.file(options_.outputFile), CP_ACP).c_str(),
+                                 GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output) {
+            throw std::runtime_error("cannot make " + options_.outputFile);
+        }
+        launch.standardOutput = output.Get();
+    }
+    process_ =
+        std::make_unique<AppProcess>(widen(folder_.file(options_.program), CP_ACP),
+                                     widen(folder_.path(), CP_ACP), options_.environment, launch);
     return *process_;
+}
+
+std::string Driver::output() const {
+    return folder_.readFile(options_.outputFile);
 }
 
 // Asking before start() is a test bug.

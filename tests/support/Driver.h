@@ -29,8 +29,10 @@ struct DriverOptions {
     std::vector<std::pair<std::string, std::string>> files;
     // Variables added to the inherited environment.
     Environment environment;
-    // Command-line arguments after the program path.
+    // Command-line arguments after the program path, in UTF-8.
     std::string arguments;
+    // Standard output and error go to the folder's file of this name; empty: none is given.
+    std::string outputFile;
 };
 
 class Driver {
@@ -53,6 +55,8 @@ public:
     AppProcess& start();
     // The started program; throws if not started.
     AppProcess& process() const;
+    // What the program wrote to its standard output so far (options' outputFile).
+    std::string output() const;
 
 private:
     DriverOptions options_;

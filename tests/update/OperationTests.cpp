@@ -60,7 +60,7 @@ std::unique_ptr<fw::WorkerThread> StartNothing(fw::WorkerThread::Body, void*, in
 // Stands in for a worker that the operator stops right after a piece: half the range, then the
 // stop, within a fraction of the bar's repaint period.
 DWORD StoppedAtHalfWorker(void* job) {
-    fw::ProgressBar& bar = static_cast<UpdateJob*>(job)->m_progress;
+    fw::ProgressSink& bar = *static_cast<UpdateJob*>(job)->m_progress;
     bar.SetRange32(0, 10);
     bar.SetPos(5);
     return static_cast<DWORD>(UpdateCancelled);

@@ -4,6 +4,7 @@
 #include "SimFolder.h"
 
 #include "app/UpdaterApp.h"
+#include "fw/BarProgress.h"
 #include "fw/File.h"
 #include "fw/Text.h"
 #include "fw/WorkerThread.h"
@@ -101,7 +102,8 @@ protected:
     // The application after the simulator's variables; the job's bar is the recorder.
     void SetUp() override {
         app_ = std::make_unique<UpdaterApp>();
-        job_.m_progress.Attach(bar_.Handle());
+        barWindow_.Attach(bar_.Handle());
+        job_.m_progress = &barSink_;
         job_.m_portId = lpt(1);
         job_.m_updateFilePath = Wide(dataPath_);
         job_.m_cancelRequested.store(0);
@@ -136,6 +138,8 @@ protected:
     std::unique_ptr<UpdaterApp> app_;
     UpdateJob job_;
     RecordingBar bar_;
+    fw::ProgressBar barWindow_;
+    fw::BarProgress barSink_{barWindow_};
 };
 
 // Sizes around the piece boundaries.
@@ -220,7 +224,7 @@ TEST_F(WorkerTest, OtherSendFailuresEndTheRunWithTheirResult) {
         simctl::removeFile(sim_.Files().log);
         simctl::removeFile(sim_.Files().capture);
         RecordingBar bar;
-        job_.m_progress.Attach(bar.Handle());
+        barWindow_.Attach(bar.Handle());
         simctl::Scenario scenario = InstantPrinter();
         scenario.printer(lpt(1)).hardFail(2500, each.code, each.detail);
         EXPECT_EQ(Run(scenario, 5000), each.result);
