@@ -20,7 +20,7 @@ install_packages() {
         g++-mingw-w64-i686-posix mingw-w64-i686-dev
         g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
         wine wine64 wine32:i386 fonts-wine
-        clang libclang-rt-dev cppcheck gcovr python3 pandoc)
+        clang libclang-rt-dev cppcheck gcovr python3 pandoc osslsigncode openssl)
     local missing=()
     local package
     for package in "${wanted[@]}"; do

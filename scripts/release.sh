@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The release command: out/release/Corvane-<version>-win32.zip from the i686 Release build,
 # holding Corvane.exe, the operator's guide (one HTML page, its pictures of this very build taken
-# here under Xvfb on the simulated printers), LICENSE and SHA256SUMS of the other three.
+# here under Xvfb on the simulated printers), LICENSE and SHA256SUMS of the other three; beside it
+# the support kit Corvane-<version>-support.zip (scripts/support-kit.sh) and, outside both, the
+# debug files of the shipped program and library (Corvane-<version>-debug/). With a certificate
+# (scripts/sign-release.sh) the program and the library are signed; without, nothing changes.
 # Every dated thing takes the commit's time (SOURCE_DATE_EPOCH, when not given), so two runs on
 # one commit give the same bytes, wherever they run. Installs what is missing first.
 set -euo pipefail
@@ -34,7 +37,7 @@ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-mingw.cmak
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >"$OUT/configure-release.log" ||
     { cat "$OUT/configure-release.log"; exit 1; }
 # The program, and for its pictures the simulated library and the sample data file.
-cmake --build "$BUILD" -j"$(nproc)" --target Corvane Lorvex lorvex_sample_image -- --no-print-directory \
+cmake --build "$BUILD" -j"$(nproc)" --target Corvane Lorvex lorvex_sample_image lorvex_recorder -- --no-print-directory \
     >"$OUT/build-release.log" 2>&1 ||
     { tail -60 "$OUT/build-release.log"; exit 1; }
 version=$(cat "$BUILD/version.txt")
@@ -91,12 +94,18 @@ guide=Corvane-$version-guide.html
 pandoc "$STAGE/guide.md" --from markdown --to html5 "${embed[@]}" --resource-path="$STAGE/shots" \
     --output "$STAGE/zip/$guide"
 cp "$BUILD/bin/Corvane.exe" "$STAGE/zip/"
+"$ROOT/scripts/sign-release.sh" "$STAGE/zip/Corvane.exe"
 cp "$ROOT/LICENSE" "$STAGE/zip/LICENSE"
 zip=$OUT/release/Corvane-$version-win32.zip
 rm -f "$zip"
 python3 "$ROOT/scripts/release-zip.py" "$zip" "$SOURCE_DATE_EPOCH" "$STAGE/zip" Corvane.exe "$guide" LICENSE
+"$ROOT/scripts/support-kit.sh" "$BUILD" "$STAGE/support" "$version" "$OUT/release"
+debug=$OUT/release/Corvane-$version-debug
+rm -rf "$debug"
+mkdir -p "$debug"
+cp "$BUILD/bin/Corvane.debug" "$BUILD/bin/recorder/Lorvex.debug" "$debug/"
 stage_done "the guide and the zip"
 (cd "$OUT/release" && sha256sum "$(basename "$zip")" >"$(basename "$zip").sha256")
 log "release: $zip"
-cat "$zip.sha256" >&2
+cat "$zip.sha256" "$OUT/release/Corvane-$version-support.zip.sha256" >&2
 (cd "$BUILD/bin" && sha256sum Corvane.exe) >&2

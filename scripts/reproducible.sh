@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The release stage of the test command: builds the release (scripts/release.sh), checks the
 # zip's contents against its SHA256SUMS, then builds it a second time from a copy of the sources
-# in another folder and requires the same SHA-256 for both Corvane.exe files and both zips.
-# Both builds take the time of the commit (SOURCE_DATE_EPOCH) and share one Wine prefix.
+# in another folder and requires the same SHA-256 for both Corvane.exe files and both pairs of
+# zips (main and support kit). Both builds take the time of the commit (SOURCE_DATE_EPOCH) and
+# share one Wine prefix. They are unsigned: a signed release is proven by removing its
+# signatures, which gives these bytes.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export CORVANE_START=${CORVANE_START:-$(date +%s)}
@@ -10,22 +12,29 @@ STAGE_START=$(date +%s)
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
 export CORVANE_PREFIX=${CORVANE_PREFIX:-$OUT/wineprefix-release-i686}
+unset CORVANE_SIGN_PKCS12
 "$ROOT/scripts/release.sh"
 
 version=$(cat "$OUT/release-i686/version.txt")
 zip_name=Corvane-$version-win32.zip
+support_name=Corvane-$version-support.zip
 first_zip=$OUT/release/$zip_name
-check=$OUT/release-check
-rm -rf "$check"
-python3 -m zipfile -e "$first_zip" "$check"
-listed=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$first_zip")
-expected="Corvane.exe Corvane-$version-guide.html LICENSE SHA256SUMS"
 status=0
-if [ "$listed" != "$expected" ]; then
-    log "the zip holds: $listed; expected: $expected"
-    status=1
-fi
-(cd "$check" && sha256sum --quiet -c SHA256SUMS) || { log "the zip's SHA256SUMS does not verify"; status=1; }
+# Each zip holds exactly its files, and its SHA256SUMS verifies.
+while read -r name expected; do
+    check=$OUT/release-check/$name
+    rm -rf "$check"
+    python3 -m zipfile -e "$OUT/release/$name" "$check"
+    listed=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$OUT/release/$name")
+    if [ "$listed" != "$expected" ]; then
+        log "$name holds: $listed; expected: $expected"
+        status=1
+    fi
+    (cd "$check" && sha256sum --quiet -c SHA256SUMS) || { log "the SHA256SUMS of $name does not verify"; status=1; }
+done <<EOF
+$zip_name Corvane.exe Corvane-$version-guide.html LICENSE SHA256SUMS
+$support_name Lorvex.dll README.txt SHA256SUMS
+EOF
 
 # The second build: the same sources (the working tree's, committed or not) in another folder.
 second=$OUT/repro
@@ -36,7 +45,7 @@ git -C "$ROOT" ls-files -z -co --exclude-standard |
 log "building the release again in $second/src"
 CORVANE_OUT=$second/out "$second/src/scripts/release.sh"
 
-for pair in "release-i686/bin/Corvane.exe" "release/$zip_name"; do
+for pair in "release-i686/bin/Corvane.exe" "release/$zip_name" "release/$support_name"; do
     a=$(sha256sum <"$OUT/$pair" | cut -d' ' -f1)
     b=$(sha256sum <"$second/out/$pair" | cut -d' ' -f1)
     if [ "$a" = "$b" ]; then

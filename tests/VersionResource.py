@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""The program's version resource says the project's version, in its numbers and its strings.
+"""The program's version resource says the project's version, in its numbers and its strings, and
+its manifest's identity says it too.
 
 VersionResource.py PROGRAM VERSION     (VERSION as in CMake: 1.0, 1.2.3 or 1.2.3.4)
 """
+import re
 import struct
 import sys
 
@@ -42,10 +44,15 @@ def main():
         value = string_value(data, key)
         if value != version:
             wrong.append(f'{key} "{value}", not "{version}"')
+    # The manifest's own identity, four numbers like the fixed part.
+    identity = re.search(rb'name="Corvane\.Corvane"\s+version="([^"]*)"', data)
+    manifest = identity.group(1).decode("ascii") if identity else None
+    if manifest != ".".join(map(str, numbers)):
+        wrong.append(f"manifest assemblyIdentity version {manifest}, not {numbers}")
     for line in wrong:
         print(f"{program}: {line}")
     if not wrong:
-        print(f"version resource: {version}")
+        print(f"version resource and manifest: {version}")
     return 1 if wrong else 0
 
 
