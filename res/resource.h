@@ -43,3 +43,7 @@
 #define IDS_FILE_CHANGED 212
 #define IDS_STOPPING 213
 #define IDS_PORTS_LOCK_FOREIGN 214
+// Accessible names, and the status Verify shows while it waits.
+#define IDS_NAME_PORT_LIST 220
+#define IDS_NAME_PROGRESS 221
+#define IDS_VERIFYING 222
