@@ -32,6 +32,15 @@ struct KeyCase {
 
 class KeyboardTest : public AppTest {
 protected:
+    // The window may show before its thread first waits for input, and a program started cold
+    // on a slow machine then counts as hung to a message sent with a limit.
+    void WaitUntilIdle() const {
+        const HANDLE process =
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, app().id());
+        ASSERT_NE(process, nullptr);
+        EXPECT_EQ(::WaitForInputIdle(process, product::TransferLimit.count()), 0u);
+        ::CloseHandle(process);
+    }
     void Focus(const Window& target) const {
         main_.send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target.handle()), TRUE);
         guitest::waitFor("the focus", [&] { return guitest::focusedWindow(main_) == target; });
@@ -50,6 +59,7 @@ TEST_F(KeyboardTest, EnterPressesOnlyAFocusedButtonAndTheArrowsStayAmongTheButto
     setup.scenario = instantPrinter();
     setup.data = simctl::testData(3000);
     start(setup);
+    WaitUntilIdle();
 
     const Window update = control(IDC_UPDATE);
     const Window verify = control(IDC_VERIFY);
@@ -111,6 +121,7 @@ TEST_F(KeyboardTest, TheBarIsShownFocusedAndMovingDuringASlowTransfer) {
     setup.scenario.printer(simctl::lpt(1)).rate(40000);
     setup.data = simctl::testData(120000);
     start(setup);
+    WaitUntilIdle();
     const Window bar = control(IDC_PROGRESS);
     ASSERT_TRUE(guitest::tabTo(main_, control(IDC_UPDATE), 8));
     guitest::pressKey(main_, VK_SPACE);
