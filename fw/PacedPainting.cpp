@@ -2,6 +2,8 @@
 
 #include "fw/Trace.h"
 
+#include <commctrl.h>
+
 namespace fw {
 
 namespace {
@@ -9,59 +11,122 @@ namespace {
 constexpr char Operation[] = "Paced painting";
 // Apart from any timer the control's own class may set on its window.
 constexpr UINT_PTR TimerId = 0x5041;
-
-// Per the WM_SETREDRAW reference: a window whose drawing is turned off loses WS_VISIBLE (it
-// stays on screen, but the system takes it for hidden, and nothing promises that what it was
-// told to redraw meanwhile is remembered: Wine drops its invalid region), and turning it on only
-// gives the style back. The control is therefore invalidated whole and painted at once.
-void DrawNow(HWND control) {
-    ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
-    if (!::RedrawWindow(control, nullptr, nullptr,
-                        RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
-        FailureTrace(Operation, "RedrawWindow").LastError();
-    }
-}
-
-// The control's own WS_VISIBLE, whatever its parents'.
-bool Shown(HWND control) {
-    return (::GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// Every tick, changed or not: while its drawing is held back the control is invisible to the
-// system, and a parent's repaint (an uncovered window) may have drawn over it. A tick that
-// comes after the pacing ended (a WM_TIMER already taken off the queue) finds the control shown
-// and leaves it alone: turning its drawing off then would leave it off for good.
-void CALLBACK Tick(HWND control, UINT, UINT_PTR, DWORD) {
-    if (Shown(control)) {
-        return;
-    }
-    DrawNow(control);
-    ::SendMessageA(control, WM_SETREDRAW, FALSE, 0);
-}
+constexpr UINT_PTR SubclassId = 0x5041;
 
 } // namespace
 
-// WM_SETREDRAW TRUE would show a hidden control: only a shown one is paced.
 PacedPainting::PacedPainting(HWND control, UINT periodMs) : control_(control) {
-    if (!Shown(control_)) {
-        return;
-    }
-    if (::SetTimer(control_, TimerId, periodMs, &Tick) == 0) {
+    if (::SetTimer(control_, TimerId, periodMs, nullptr) == 0) {
         FailureTrace(Operation, "SetTimer").LastError();
         return;
     }
-    ::SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
+    timer_ = true;
+    // Whatever the control shows now is where the pacing starts from.
+    latest_ = handed_ = static_cast<int>(::SendMessageA(control_, PBM_GETPOS, 0, 0));
+    if (!::SetWindowSubclass(control_, &BarProc, SubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        FailureTrace(Operation, "SetWindowSubclass");
+        Stop();
+        return;
+    }
     active_ = true;
 }
 
 PacedPainting::~PacedPainting() {
     if (!active_) {
+        Stop();
         return;
     }
-    if (!::KillTimer(control_, TimerId)) {
+    HandOn();
+    Stop();
+    if (!::UpdateWindow(control_)) {
+        FailureTrace(Operation, "UpdateWindow");
+    }
+}
+
+// A WM_TIMER already taken off the queue after the end finds the subclass gone: the control
+// ignores a timer that is not its own.
+void PacedPainting::Stop() {
+    if (active_) {
+        if (!::RemoveWindowSubclass(control_, &BarProc, SubclassId)) {
+            FailureTrace(Operation, "RemoveWindowSubclass");
+        }
+        active_ = false;
+    }
+    if (timer_ && !::KillTimer(control_, TimerId)) {
         FailureTrace(Operation, "KillTimer").LastError();
     }
-    DrawNow(control_);
+    timer_ = false;
+}
+
+LRESULT CALLBACK PacedPainting::BarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        // A control that goes first takes its timer with it; the subclass must go by hand.
+        PacedPainting& pacing = *reinterpret_cast<PacedPainting*>(self);
+        pacing.active_ = false;
+        pacing.timer_ = false;
+        ::RemoveWindowSubclass(control, &BarProc, SubclassId);
+        return ::DefSubclassProc(control, message, wParam, lParam);
+    }
+    return reinterpret_cast<PacedPainting*>(self)->OnMessage(message, wParam, lParam);
+}
+
+// Each answer is what the control itself would give: the previous position for a move, the
+// latest for a read. Every other position message meets a control that has the latest position.
+LRESULT PacedPainting::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int previous = latest_;
+    switch (message) {
+    case PBM_SETPOS:
+        latest_ = Clamped(static_cast<int>(wParam));
+        return previous;
+    case PBM_DELTAPOS:
+        latest_ = Clamped(static_cast<long long>(latest_) + static_cast<int>(wParam));
+        return previous;
+    case PBM_GETPOS:
+        return latest_;
+    case WM_TIMER:
+        if (wParam != TimerId) {
+            break;
+        }
+        HandOn();
+        return 0;
+    case PBM_SETRANGE:
+    case PBM_SETRANGE32:
+    case PBM_STEPIT:
+        return PassOn(message, wParam, lParam);
+    default:
+        break;
+    }
+    return ::DefSubclassProc(control_, message, wParam, lParam);
+}
+
+// A new range or a step moves the control's position itself: the pacing takes that on.
+LRESULT PacedPainting::PassOn(UINT message, WPARAM wParam, LPARAM lParam) {
+    HandOn();
+    const LRESULT result = ::DefSubclassProc(control_, message, wParam, lParam);
+    latest_ = static_cast<int>(::DefSubclassProc(control_, PBM_GETPOS, 0, 0));
+    handed_ = latest_;
+    return result;
+}
+
+int PacedPainting::Clamped(long long position) {
+    PBRANGE range{};
+    ::DefSubclassProc(control_, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    if (position < range.iLow) {
+        return range.iLow;
+    }
+    return position > range.iHigh ? range.iHigh : static_cast<int>(position);
+}
+
+// The value change is told here, once per tick at most: assistive technology then hears of a
+// moving bar some thirty times a second, never of every piece.
+void PacedPainting::HandOn() {
+    if (latest_ == handed_) {
+        return;
+    }
+    ::DefSubclassProc(control_, PBM_SETPOS, static_cast<WPARAM>(latest_), 0);
+    handed_ = latest_;
+    ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 } // namespace fw

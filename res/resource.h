@@ -49,3 +49,7 @@
 #define IDS_USAGE 217
 #define IDS_NO_SUCH_PORT 218
 #define IDS_AUTO_FINDS_NONE 219
+// Accessible names, and the status Verify shows while it waits.
+#define IDS_NAME_PORT_LIST 220
+#define IDS_NAME_PROGRESS 221
+#define IDS_VERIFYING 222

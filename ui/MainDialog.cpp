@@ -13,6 +13,7 @@
 #include "ports/PortLock.h"
 #include "res/resource.h"
 #include "ui/AboutDialog.h"
+#include "ui/WindowAnnotations.h"
 #include "update/ShutdownBlock.h"
 #include "update/UpdateOperation.h"
 
@@ -26,6 +27,9 @@ constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL}
 // and 32 where the system's timers run on a 15.6 ms clock (two of its ticks): the bar shows a
 // position at most about one period old.
 constexpr UINT BarFrameMs = 30;
+
+// Posted once the annotation service is ready to be made on the window's thread.
+constexpr UINT AnnotationsReady = WM_APP + 1;
 
 // Escape for this window or one of its controls. With the focused control disabled no window
 // may have the focus, and keys then come to the active window as system keys.
@@ -60,6 +64,8 @@ const fw::MessageEntry<MainDialog> MainDialog::MessageMap[] = {
     fw::OnMessage(WM_PAINT, &MainDialog::OnPaint),
     fw::OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon),
     fw::OnMessage(WM_QUERYENDSESSION, &MainDialog::OnQueryEndSession),
+    fw::OnMessage(WM_DESTROY, &MainDialog::OnDestroy),
+    fw::OnMessage(AnnotationsReady, &MainDialog::OnAnnotationsReady),
     fw::OnCommand(IDC_PORT_LIST, CBN_DROPDOWN, &MainDialog::OnPortListDropDown),
     fw::OnCommand(IDC_VERIFY, BN_CLICKED, &MainDialog::OnVerify),
     fw::OnCommand(IDC_UPDATE, BN_CLICKED, &MainDialog::OnUpdate),
@@ -98,6 +104,7 @@ BOOL MainDialog::OnInitDialog() {
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
     m_portCombo.SetCurSel(0);
+    annotations_.Prepare(Handle(), AnnotationsReady);
     return TRUE;
 }
 
@@ -114,8 +121,11 @@ void MainDialog::OnCancel() {
         return;
     }
     // No is the default: a stray Enter must not stop the update.
-    if (ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
-                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
+    const bool stop = ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
+                                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    // The box hands the focus back to whatever the window last had, which may be nothing.
+    FocusBar();
+    if (stop) {
         m_job.m_cancelRequested.store(1);
         ShowStopping();
     }
@@ -123,18 +133,18 @@ void MainDialog::OnCancel() {
 
 // The operation group's title is the window's one line of status.
 void MainDialog::ShowStopping() {
-    if (!::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP,
-                           fw::LoadResString(IDS_STOPPING).c_str())) {
-        fw::FailureTrace(op::Update, "SetDlgItemTextA").LastError();
-    }
+    ShowStatus(annotations_, Item(IDC_OPERATION_GROUP), Status::Stopping);
 }
 
-// With no button focused Enter means OK, which must not end the window under a running worker.
-void MainDialog::OnOK() {
-    if (!transferRunning_) {
-        fw::Dialog::OnOK();
-    }
+// Through the dialog manager, so that no button is left looking like the default.
+void MainDialog::FocusBar() {
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_job.m_progress.Handle()),
+                   TRUE);
 }
+
+// Enter on anything but a button comes as OK: the window has no OK button, and only Quit, Esc
+// and the close box end it. (Enter on the port list used to close the window mid-task.)
+void MainDialog::OnOK() {}
 
 bool MainDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return fw::RouteMessage(*this, MessageMap, message, wParam, lParam, result);
@@ -185,16 +195,29 @@ bool MainDialog::OnQueryEndSession(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
+// Without the service the controls keep the system's own names; the service traced why.
+bool MainDialog::OnAnnotationsReady(WPARAM, LPARAM, LRESULT& result) {
+    if (annotations_.Start()) {
+        NameControls(annotations_, m_portCombo.Handle(), m_job.m_progress.Handle());
+    }
+    result = 0;
+    return true;
+}
+
+bool MainDialog::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    annotations_.ClearAll();
+    return false;
+}
+
 bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
     result = reinterpret_cast<LRESULT>(m_icon);
     return true;
 }
 
 // A control that is disabled while it has the focus leaves the focus nowhere, and then the
-// keyboard no longer reaches the dialog's own handling (Esc among it): the window keeps the
-// focus while busy. Afterwards the dialog manager may have put it on something that takes no
-// focus (the group box), where Enter means OK and ends the window: it goes back to where it
-// was, or to the first control that takes it.
+// keyboard no longer reaches the dialog's own handling (Esc among it): the bar, which stays
+// enabled and which a screen reader reads, has the focus while busy. Afterwards the focus goes
+// back to where it was, or to the first control that takes it.
 void MainDialog::SetBusy(bool busy) {
     if (busy) {
         const HWND focus = ::GetFocus();
@@ -204,16 +227,14 @@ void MainDialog::SetBusy(bool busy) {
                 focusBeforeBusy_ = focus;
             }
         }
-        if (focusBeforeBusy_ != nullptr) {
-            ::SetFocus(Handle());
-        }
+        FocusBar();
     }
     for (const int id : BusyControls) {
         ::EnableWindow(Item(id), busy ? FALSE : TRUE);
     }
     m_progress.SetPos(0);
     if (!busy) {
-        ::SetDlgItemTextA(Handle(), IDC_OPERATION_GROUP, "");
+        ShowStatus(annotations_, Item(IDC_OPERATION_GROUP), Status::None);
     }
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     if (!busy) {
@@ -306,9 +327,12 @@ void MainDialog::OnVerify() {
         if (!RequirePortLock(lock)) {
             return;
         }
+        // Shown and painted now: nothing is painted again until the box comes.
+        ShowStatus(annotations_, Item(IDC_OPERATION_GROUP), Status::Verifying);
         UpdaterApp& app = UpdaterApp::Running();
         result = RunVerify(app.Ports(), app.Diag(), GetSelectedPortId(), barProgress_);
     }
+    ShowStatus(annotations_, Item(IDC_OPERATION_GROUP), Status::None);
     fw::HeldQuit quit;
     fw::DiscardQueuedInput(quit);
     ShowBox(VerifyResultBox(result));
@@ -341,6 +365,10 @@ void MainDialog::OnUpdate() {
         result = RunUpdate(m_job, *this, heldQuit_);
         transferRunning_ = false;
     }
+    // The box gives the focus back to what had it, and the system may do so only after
+    // SetBusy below has chosen where it goes: the window itself, not the bar, leaves that choice
+    // standing.
+    ::SetFocus(Handle());
     ShowBox(UpdateResultBox(result, Caption()));
     SetBusy(false);
     heldQuit_.Release();

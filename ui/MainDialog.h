@@ -7,6 +7,7 @@
 // in update/UpdateWorker.h. What the worker is handed is the window's update job, m_job.
 #pragma once
 
+#include "fw/AccPropAnnotations.h"
 #include "fw/BarProgress.h"
 #include "fw/BoxContent.h"
 #include "fw/ComboBox.h"
@@ -69,6 +70,10 @@ private:
     bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The icon shown while the minimised window is dragged.
     bool OnQueryDragIcon(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The annotation service is ready: the port list and the bar get their names.
+    bool OnAnnotationsReady(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The controls' annotations go while the controls still exist.
+    bool OnDestroy(WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Session end: refused while a transfer runs.
     bool OnQueryEndSession(WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The port list is about to drop down: refill it.
@@ -85,15 +90,18 @@ private:
     void ShowBox(const fw::BoxContent& box);
     // Update: tells the operator that a stop was asked for and waits for the printer.
     void ShowStopping();
+    // Update: the keyboard focus on the bar, which a screen reader reads with its name and value.
+    void FocusBar();
 
     static const fw::MessageEntry<MainDialog> MessageMap[];
 
     // The bar as the work reports to it.
     fw::BarProgress barProgress_{m_progress};
     HWND focusBeforeBusy_ = nullptr;
+    fw::AccPropAnnotations annotations_;
     SpoolerPorts spooler_;
-    // Update: true while the worker runs; Esc, the close box and Enter then cannot end the
-    // window (Esc and the close box offer to stop the transfer instead).
+    // Update: true while the worker runs; Esc and the close box then offer to stop the transfer
+    // instead of ending the window.
     bool transferRunning_ = false;
     // Update: a quit message that came during the transfer.
     fw::HeldQuit heldQuit_;

@@ -40,9 +40,10 @@ TEST_F(MainWindowTest, EveryControlIsUsableAndSaysWhatItDoes) {
         EXPECT_TRUE(child.visible());
         EXPECT_TRUE(child.enabled());
     }
-    EXPECT_EQ(control(IDC_UPDATE).text(), "Update");
-    EXPECT_EQ(control(IDC_VERIFY).text(), "Verify");
-    EXPECT_EQ(control(IDCANCEL).text(), "Quit");
+    EXPECT_EQ(control(IDC_UPDATE).text(), product::UpdateButton);
+    EXPECT_EQ(control(IDC_VERIFY).text(), product::VerifyButton);
+    EXPECT_EQ(control(IDCANCEL).text(), product::QuitButton);
+    EXPECT_EQ(control(IDC_PROGRESS).text(), "");
     EXPECT_EQ(control(IDC_PORT_LIST).style() & 0x3u, static_cast<unsigned>(CBS_DROPDOWNLIST));
     EXPECT_EQ(control(IDC_PROGRESS).className(), PROGRESS_CLASSA);
     EXPECT_TRUE(isGroupBox(control(IDC_OPERATION_GROUP)));

@@ -15,6 +15,16 @@ inline constexpr char AboutVersion[] = "Program version : 1.0";
 inline constexpr char AboutMenuText[] = "&About...";
 inline constexpr char AutoSelection[] = "Auto selection";
 inline constexpr char PortGroupText[] = "Port selection";
+// The buttons' texts, with their access keys.
+inline constexpr char UpdateButton[] = "&Update";
+inline constexpr char VerifyButton[] = "&Verify";
+inline constexpr char QuitButton[] = "&Quit";
+// What assistive technology is told: the names of the port list and the bar, and the status
+// line's texts during a stop and during Verify.
+inline constexpr wchar_t PortListName[] = L"Port selection";
+inline constexpr wchar_t ProgressName[] = L"Progress";
+inline constexpr char StoppingStatus[] = "Stopping: waiting for the printer...";
+inline constexpr char VerifyingStatus[] = "Verifying the printer...";
 inline constexpr char NoLibraryText[] = "Cannot found DLL files.\nThis program is aborted.";
 // Caption the system gives a message box that names none.
 inline constexpr char DefaultBoxCaption[] = "Error";

@@ -1,54 +1,98 @@
-// The bar's paced painting on a window of the test's own: held back only on a shown window and
-// only while it lives, whatever tick comes late.
+// The bar's paced painting on a progress bar of the test's own: the bar stays shown, every read
+// gives the latest position at once, and the control itself gets it (and tells assistive
+// technology) at the next tick, not at every move.
 #include "fw/PacedPainting.h"
 
+#include "ControlHost.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
 namespace {
 
-// A small popup of this thread, shown or not.
-class Popup {
-public:
-    explicit Popup(bool shown)
-        : window_(::CreateWindowExA(0, "STATIC", "", WS_POPUP | (shown ? WS_VISIBLE : 0), 0, 0, 40,
-                                    10, nullptr, nullptr, nullptr, nullptr)) {}
-    ~Popup() { ::DestroyWindow(window_); }
-    Popup(const Popup&) = delete;
-    Popup& operator=(const Popup&) = delete;
+// Value changes of one window, as an out-of-context hook sees them while the thread pumps.
+HWND watched = nullptr;
+int valueChanges = 0;
 
-    bool Visible() const { return ::IsWindowVisible(window_) != FALSE; }
-    HWND Handle() const { return window_; }
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    valueChanges += window == watched && object == OBJID_CLIENT ? 1 : 0;
+}
 
-private:
-    HWND window_;
+// Everything queued, or everything but the pacing's ticks.
+void PumpAll(bool ticks = true) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           ::PeekMessageA(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE) ||
+           (ticks && ::PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))) {
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// Takes the pacing's next tick off the queue and handles it, with whatever came before it.
+void Tick(HWND bar) {
+    // A tick already queued (seen by an earlier peek) counts too.
+    ASSERT_EQ(::MsgWaitForMultipleObjectsEx(0, nullptr, 10000, QS_TIMER, MWMO_INPUTAVAILABLE),
+              WAIT_OBJECT_0);
+    MSG tick{};
+    ASSERT_TRUE(::PeekMessageA(&tick, bar, WM_TIMER, WM_TIMER, PM_REMOVE));
+    ::DispatchMessageA(&tick);
+    PumpAll();
+}
+
+struct Move {
+    UINT message;
+    int value;
+    // What the message answers, then what a read gives.
+    int answer;
+    int position;
 };
 
 } // namespace
 
-// A hidden window stays hidden: turning its drawing on again would show it. A shown one counts
-// as not shown while its drawing is held back, also after a tick, and as shown again after the
-// end, even when a tick taken off the queue before the end is handled after it.
-TEST(PacedPaintingTest, HoldsBackOnlyAShownWindowAndOnlyWhileItLives) {
-    const Popup hidden(false);
+TEST(PacedPaintingTest, TheBarStaysShownReadsTheLatestPositionAndIsHandedItAtTheTick) {
+    testsupport::ControlHost host;
+    const HWND bar = host.Progress().Handle();
+    host.Progress().SetRange32(0, 100);
+    host.Progress().SetPos(5);
+    watched = bar;
+    valueChanges = 0;
+    const HWINEVENTHOOK hook =
+        ::SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, &OnEvent,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    PumpAll();
+    const int changesBefore = valueChanges;
+    const LONG_PTR style = ::GetWindowLongPtrA(bar, GWL_STYLE);
     {
-        const fw::PacedPainting paced(hidden.Handle(), 10);
-        EXPECT_FALSE(paced.Active());
-    }
-    EXPECT_FALSE(hidden.Visible());
-
-    const Popup shown(true);
-    MSG tick{};
-    {
-        const fw::PacedPainting paced(shown.Handle(), 10);
+        const fw::PacedPainting paced(bar, 10);
         ASSERT_TRUE(paced.Active());
-        EXPECT_FALSE(shown.Visible());
-        ASSERT_EQ(::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_TIMER), WAIT_OBJECT_0);
-        ASSERT_TRUE(::PeekMessageA(&tick, shown.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE));
-        ::DispatchMessageA(&tick);
-        EXPECT_FALSE(shown.Visible());
+        EXPECT_EQ(::GetWindowLongPtrA(bar, GWL_STYLE), style);
+        // Each answer is what the control itself would give, clamped to its range.
+        const Move moves[] = {
+            {PBM_SETPOS, 40, 5, 40},      {PBM_DELTAPOS, 7, 40, 47}, {PBM_SETPOS, 250, 47, 100},
+            {PBM_DELTAPOS, -300, 100, 0}, {PBM_SETPOS, 60, 0, 60},
+        };
+        for (const Move& move : moves) {
+            SCOPED_TRACE(move.value);
+            EXPECT_EQ(::SendMessageA(bar, move.message, static_cast<WPARAM>(move.value), 0),
+                      move.answer);
+            EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), move.position);
+        }
+        PumpAll(false);
+        EXPECT_EQ(valueChanges, changesBefore) << "the control was moved before the tick";
+        Tick(bar);
+        EXPECT_GT(valueChanges, changesBefore) << "the tick told no value change";
+        // A new range reaches the control, and positions are held to it.
+        ::SendMessageA(bar, PBM_SETRANGE32, 0, 200);
+        ::SendMessageA(bar, PBM_SETPOS, 150, 0);
+        EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 150);
+        ::SendMessageA(bar, PBM_SETPOS, 30, 0);
+        EXPECT_EQ(::GetWindowLongPtrA(bar, GWL_STYLE), style);
     }
-    EXPECT_TRUE(shown.Visible());
-    ::DispatchMessageA(&tick);
-    EXPECT_TRUE(shown.Visible());
+    // The end hands the control the last position; its own messages are its own again.
+    EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 30);
+    EXPECT_EQ(::SendMessageA(bar, PBM_SETPOS, 10, 0), 30);
+    ::UnhookWinEvent(hook);
+    watched = nullptr;
 }

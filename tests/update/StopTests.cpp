@@ -19,7 +19,6 @@ using guitest::Window;
 constexpr char StopText[] = "Stop the NVM update?";
 constexpr char StoppedText[] = "The NVM update was stopped. The printer did not receive all of "
                                "the update data.\r\nRun Update again before using the printer.";
-constexpr char StoppingText[] = "Stopping: waiting for the printer...";
 // Sends that show the worker is retrying against a stalled printer.
 constexpr std::size_t StalledSends = 8;
 
@@ -172,12 +171,13 @@ TEST_F(StopTest, StopPendingOnABlockedSendIsShown) {
     guitest::waitFor("the busy state", [&] { return allEnabled(false); });
     guitest::pressKey(main_, VK_ESCAPE);
     press(WaitForQuestion(), IDYES);
-    guitest::waitFor("the stopping state", [&] { return status.text() == StoppingText; });
+    guitest::waitFor("the stopping state",
+                     [&] { return status.text() == product::StoppingStatus; });
     EXPECT_EQ(sendCount(), 0u) << "the blocked send had returned already";
     guitest::pressKey(main_, VK_ESCAPE);
     const Window box = waitForBox(product::TransferLimit);
     EXPECT_EQ(guitest::messageText(box), StoppedText);
-    EXPECT_EQ(status.text(), StoppingText);
+    EXPECT_EQ(status.text(), product::StoppingStatus);
     press(box, IDOK);
     waitUntilIdle();
     EXPECT_EQ(status.text(), "");
