@@ -138,8 +138,7 @@ void MainDialog::ShowStopping() {
 
 // Through the dialog manager, so that no button is left looking like the default.
 void MainDialog::FocusBar() {
-    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_job.m_progress.Handle()),
-                   TRUE);
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_progress.Handle()), TRUE);
 }
 
 // Enter on anything but a button comes as OK: the window has no OK button, and only Quit, Esc
@@ -198,7 +197,7 @@ bool MainDialog::OnQueryEndSession(WPARAM, LPARAM, LRESULT& result) {
 // Without the service the controls keep the system's own names; the service traced why.
 bool MainDialog::OnAnnotationsReady(WPARAM, LPARAM, LRESULT& result) {
     if (annotations_.Start()) {
-        NameControls(annotations_, m_portCombo.Handle(), m_job.m_progress.Handle());
+        NameControls(annotations_, m_portCombo.Handle(), m_progress.Handle());
     }
     result = 0;
     return true;
