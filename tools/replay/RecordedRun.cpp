@@ -2,12 +2,17 @@
 
 #include "Driver.h"
 #include "Product.h"
-#include "sim/Recording.h"
+#include "CallPatterns.h"
+#include "Controls.h"
+#include "SpoolerPortsScope.h"
+#include "ports/PortNames.h"
+#include "lvxio/Recording.h"
 
 #include <windows.h>
 
 #include <fstream>
 #include <memory>
+#include <numeric>
 #include <stdexcept>
 
 namespace guitest {
@@ -37,6 +42,28 @@ void waitUntilIdle(const Window& main) {
         }
         return true;
     });
+}
+
+// The port list's item of that port (its name, or its name and " (MODEL)"), once it is there.
+void choosePort(const Window& main, const std::string& name) {
+    const Window list = main.child(IDC_PORT_LIST);
+    int found = -1;
+    waitFor("the recorded port " + name + " in the port list", [&] {
+        const LRESULT count = SendMessageA(list.handle(), CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageA(list.handle(), CB_GETLBTEXTLEN, i, 0);
+            std::string text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
+            const LRESULT copied =
+                SendMessageA(list.handle(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+            text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+            if (text == name || text.rfind(name + " (", 0) == 0) {
+                found = i;
+                return true;
+            }
+        }
+        return false;
+    });
+    selectComboItem(list, found);
 }
 
 } // namespace
@@ -71,8 +98,15 @@ RunResult runOperations(const std::string& label, const RunSetup& setup) {
     driver.setEnvironment("LORVEX_SIM_CAPTURE", files.capture);
     driver.setEnvironment("LORVEX_SIM_STATE", files.state);
 
+    std::optional<replay::SpoolerPortsScope> ports;
+    if (setup.ports) {
+        ports.emplace(*setup.ports);
+    }
     AppProcess& app = driver.start();
     const Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
+    if (!setup.port.empty()) {
+        choosePort(main, setup.port);
+    }
     RunResult result;
     for (std::size_t i = 0; i < setup.operations.size(); ++i) {
         const std::string& operation = setup.operations[i];
@@ -118,10 +152,9 @@ int replayRecording(const ReplayRequest& request, std::string& report) {
     setup.screenshot = request.screenshot;
     setup.data = request.data;
     std::vector<std::string> problems;
-    const std::vector<lvxsim::RecordedCall> calls =
-        lvxsim::Recording::parseAll(request.recording, problems);
-    setup.operations =
-        request.operations.empty() ? lvxsim::Recording::operations(calls) : request.operations;
+    const std::vector<lvxio::RecordedCall> calls =
+        lvxio::Recording::parseAll(request.recording, problems);
+    setup.operations = request.operations.empty() ? replay::operations(calls) : request.operations;
     for (const std::string& problem : problems) {
         report += "recording problem: " + problem + "\n";
     }
@@ -145,9 +178,9 @@ int replayRecording(const ReplayRequest& request, std::string& report) {
     report += "calls replayed: " + std::to_string(replayed) + " of " +
               std::to_string(calls.size()) + "\n";
     if (divergence.empty() && replayed < calls.size()) {
-        const lvxsim::RecordedCall& missed = calls[replayed];
+        const lvxio::RecordedCall& missed = calls[replayed];
         divergence = "replay divergence at line " + std::to_string(missed.line) + ": expected " +
-                     lvxsim::Recording::describe(missed) + ", came no further call";
+                     lvxio::Recording::describe(missed) + ", came no further call";
     }
     report += "first divergence: " + (divergence.empty() ? std::string("none") : divergence) + "\n";
     if (divergence.find("data piece") != std::string::npos) {
