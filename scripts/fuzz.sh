@@ -21,7 +21,7 @@ TARGETS=(
     "device_id 400000 1100"
     "port_id 600000 128"
     "hex_byte 400000 8"
-    "recording 200000 4096"
+    "recording 100000 2048"
 )
 MIN_TOTAL=1000000
 

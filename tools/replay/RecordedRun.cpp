@@ -44,25 +44,31 @@ void waitUntilIdle(const Window& main) {
     });
 }
 
-// The port list's item of that port (its name, or its name and " (MODEL)"), once it is there.
+// The port list's item of that port (its name, or its name and " (MODEL)"). The list is filled
+// when it drops down, as the operator's choice needed too.
 void choosePort(const Window& main, const std::string& name) {
     const Window list = main.child(IDC_PORT_LIST);
+    dropDownByClick(list);
+    closeDropDown(list);
     int found = -1;
-    waitFor("the recorded port " + name + " in the port list", [&] {
-        const LRESULT count = SendMessageA(list.handle(), CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageA(list.handle(), CB_GETLBTEXTLEN, i, 0);
-            std::string text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
-            const LRESULT copied =
-                SendMessageA(list.handle(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-            text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-            if (text == name || text.rfind(name + " (", 0) == 0) {
-                found = i;
+    std::string items;
+    const auto find = [&] {
+        const std::vector<std::string> texts = list.comboItems();
+        items.clear();
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            items += " \"" + texts[i] + "\"";
+            if (texts[i] == name || texts[i].rfind(name + " (", 0) == 0) {
+                found = static_cast<int>(i);
                 return true;
             }
         }
         return false;
-    });
+    };
+    try {
+        waitFor("the recorded port " + name + " in the port list", find);
+    } catch (const WaitTimeout&) {
+        throw std::runtime_error("the port list shows no " + name + ", only" + items);
+    }
     selectComboItem(list, found);
 }
 
