@@ -84,23 +84,26 @@ bool parseHexWidth(std::string_view text, std::size_t digits, uint32_t& value) {
     return text.size() == digits && text::parseNumber(text, value, 16);
 }
 
+// Whether all of value is a number of T's width in base.
+template <class T> bool fits(const std::string& value, int base = 10) {
+    T parsed{};
+    return text::parseNumber(value, parsed, base);
+}
+
 // Whether value is of the kind its key holds, in the width of the field it came from.
 bool validValue(const std::string& key, const std::string& value) {
-    uint32_t u32 = 0;
-    uint16_t u16 = 0;
-    int16_t i16 = 0;
     std::string bytes;
     if (key == "port") {
-        return text::parseNumber(value, u16);
+        return fits<uint16_t>(value);
     }
     if (key == "detail") {
-        return text::parseNumber(value, i16);
+        return fits<int16_t>(value);
     }
     if (key == "flag") {
-        return parseHexWidth(value, 2, u32);
+        return value.size() == 2 && fits<uint8_t>(value, 16);
     }
     if (key == "crc") {
-        return parseHexWidth(value, 8, u32);
+        return value.size() == 8 && fits<uint32_t>(value, 16);
     }
     if (key == "data" || key == "head" || key == "tail") {
         return value == "null" || text::fromHex(value, bytes);
@@ -113,7 +116,7 @@ bool validValue(const std::string& key, const std::string& value) {
         return value == "1";
     }
     // count, size, the time-outs, type, sent, got.
-    return text::parseNumber(value, u32);
+    return fits<uint32_t>(value);
 }
 
 // Every key must be one the entry point records, with a value of its kind.
@@ -243,14 +246,14 @@ std::vector<RecordedCall> Recording::parseAll(const std::string& text,
         if (line.empty() || line[0] == '#') {
             continue;
         }
-        RecordedCall call;
+        RecordedCall parsed;
         std::string why;
-        if (!parse(line, call, why)) {
+        if (!parse(line, parsed, why)) {
             problems.push_back("line " + std::to_string(i + 1) + ": " + why);
             continue;
         }
-        call.line = i + 1;
-        calls.push_back(std::move(call));
+        parsed.line = i + 1;
+        calls.push_back(std::move(parsed));
     }
     return calls;
 }

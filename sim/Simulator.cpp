@@ -393,7 +393,10 @@ PortCalls& Simulator::choose(bool opening) {
     } else {
         reloadWhileIdle();
     }
-    return player_ ? static_cast<PortCalls&>(*player_) : *this;
+    if (player_) {
+        return *player_;
+    }
+    return *this;
 }
 
 // Only between sessions: a session keeps the printer it started with.
