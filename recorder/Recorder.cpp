@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace lvxrec {
@@ -54,13 +55,14 @@ std::string windowsVersion() {
 }
 
 // The spooler's port names in its order, as the tool reads them (EnumPortsA, level 1), from
-// the system's winspool.drv by full path. Called at the first call, never inside DllMain.
-std::vector<std::string> spoolerPorts() {
+// the system's winspool.drv by full path; nothing when they cannot be read (an empty list is a
+// list). Called at the first call, never inside DllMain.
+std::optional<std::vector<std::string>> spoolerPorts() {
     using EnumPortsFn = BOOL(WINAPI*)(char*, DWORD, BYTE*, DWORD, DWORD*, DWORD*);
     wchar_t system[MAX_PATH + 1] = {};
     const UINT n = GetSystemDirectoryW(system, MAX_PATH + 1);
     if (n == 0 || n > MAX_PATH) {
-        return {};
+        return std::nullopt;
     }
     const auto freeLibrary = [](HMODULE module) { FreeLibrary(module); };
     const std::unique_ptr<HINSTANCE__, decltype(freeLibrary)> spooler(
@@ -71,13 +73,19 @@ std::vector<std::string> spoolerPorts() {
                                    : nullptr;
     DWORD needed = 0;
     DWORD returned = 0;
-    if (enumPorts == nullptr || enumPorts(nullptr, 1, nullptr, 0, &needed, &returned) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return {};
+    if (enumPorts == nullptr) {
+        return std::nullopt;
+    }
+    // Success with no size asked for is an empty list.
+    if (enumPorts(nullptr, 1, nullptr, 0, &needed, &returned)) {
+        return std::vector<std::string>();
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return std::nullopt;
     }
     std::vector<BYTE> block(needed);
     if (!enumPorts(nullptr, 1, block.data(), needed, &needed, &returned)) {
-        return {};
+        return std::nullopt;
     }
     std::vector<std::string> names;
     const auto* records = reinterpret_cast<const PORT_INFO_1A*>(block.data());
@@ -186,7 +194,12 @@ void Recorder::writeHeader() {
               std::to_string(GetCurrentProcessId()) + "\n";
     header += "# time " + std::string(time) + "\n";
     header += "# real " + lvxio::text::quote(utf8(lvxio::modulePath(real_))) + "\n";
-    header += lvxio::Recording::portsLine(spoolerPorts()) + "\n";
+    const auto ports = spoolerPorts();
+    if (ports) {
+        header += lvxio::Recording::portsLine(*ports) + "\n";
+    } else {
+        trace(L"cannot read the spooler's ports; the recording does not list them");
+    }
     header += "# TIME(ms) THREAD ENTRY ARGUMENTS -> RESULT(32 bits) OUTPUTS\n";
     write(header);
 }

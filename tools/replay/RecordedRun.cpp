@@ -12,7 +12,6 @@
 
 #include <fstream>
 #include <memory>
-#include <numeric>
 #include <stdexcept>
 
 namespace guitest {
@@ -161,6 +160,21 @@ int replayRecording(const ReplayRequest& request, std::string& report) {
     const std::vector<lvxio::RecordedCall> calls =
         lvxio::Recording::parseAll(request.recording, problems);
     setup.operations = request.operations.empty() ? replay::operations(calls) : request.operations;
+    // The recorded machine's ports, when the recording lists them, and the item chosen there.
+    std::vector<std::string> ports;
+    if (lvxio::Recording::ports(request.recording, ports, problems)) {
+        setup.ports = ports;
+        setup.port = replay::chosenPort(calls, ports, [](const std::string& name) {
+            return static_cast<uint16_t>(PortIdFromText(name.c_str()));
+        });
+        std::string listed;
+        for (const std::string& name : ports) {
+            listed += " \"" + name + "\"";
+        }
+        report += "ports:" + listed +
+                  "\nchosen: " + (setup.port.empty() ? std::string("Auto selection") : setup.port) +
+                  "\n";
+    }
     for (const std::string& problem : problems) {
         report += "recording problem: " + problem + "\n";
     }
