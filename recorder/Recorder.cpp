@@ -1,8 +1,14 @@
 #include "recorder/Recorder.h"
 
-#include "sim/ByteText.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/ModulePath.h"
+
+#include <winspool.h>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace lvxrec {
 
@@ -10,23 +16,6 @@ namespace {
 
 // Version of the recorder, in every recording's header.
 constexpr char RecorderVersion[] = "1.0";
-
-// Full path of a module's file; empty on failure.
-std::wstring modulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        const DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.assign(path.size() * 2, L'\0');
-    }
-    return {};
-}
 
 // UTF-8 of a path, for the recording's text.
 std::string utf8(const std::wstring& wide) {
@@ -44,9 +33,9 @@ std::string utf8(const std::wstring& wide) {
 }
 
 // A new recording, replacing one of an earlier run.
-lvxsim::FileHandle createRecording(const std::wstring& path) {
-    return lvxsim::FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+lvxio::FileHandle createRecording(const std::wstring& path) {
+    return lvxio::FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // The version Windows reports of itself; GetVersionEx answers as the manifest allows.
@@ -65,6 +54,47 @@ std::string windowsVersion() {
            std::to_string(info.dwBuildNumber);
 }
 
+// The spooler's port names in its order, as the tool reads them (EnumPortsA, level 1), from
+// the system's winspool.drv by full path; nothing when they cannot be read (an empty list is a
+// list). Called at the first call, never inside DllMain.
+std::optional<std::vector<std::string>> spoolerPorts() {
+    using EnumPortsFn = BOOL(WINAPI*)(char*, DWORD, BYTE*, DWORD, DWORD*, DWORD*);
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) {
+        return std::nullopt;
+    }
+    const auto freeLibrary = [](HMODULE module) { FreeLibrary(module); };
+    const std::unique_ptr<HINSTANCE__, decltype(freeLibrary)> spooler(
+        LoadLibraryExW((std::wstring(system, n) + L"\\winspool.drv").c_str(), nullptr, 0),
+        freeLibrary);
+    const auto enumPorts = spooler ? reinterpret_cast<EnumPortsFn>(reinterpret_cast<void*>(
+                                         GetProcAddress(spooler.get(), "EnumPortsA")))
+                                   : nullptr;
+    DWORD needed = 0;
+    DWORD returned = 0;
+    if (enumPorts == nullptr) {
+        return std::nullopt;
+    }
+    // Success with no size asked for is an empty list.
+    if (enumPorts(nullptr, 1, nullptr, 0, &needed, &returned)) {
+        return std::vector<std::string>();
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return std::nullopt;
+    }
+    std::vector<BYTE> block(needed);
+    if (!enumPorts(nullptr, 1, block.data(), needed, &needed, &returned)) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    const auto* records = reinterpret_cast<const PORT_INFO_1A*>(block.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        names.emplace_back(records[i].pName != nullptr ? records[i].pName : "");
+    }
+    return names;
+}
+
 // A trace line for the support engineer's debug viewer.
 void trace(const std::wstring& text) {
     OutputDebugStringW((L"Lorvex recorder: " + text + L"\n").c_str());
@@ -78,54 +108,45 @@ Recorder& Recorder::instance() {
     return recorder;
 }
 
-// The real library is loaded here, not at the first call, so that a missing one fails this
-// library's load and the tool shows its own start-up message, as it would without us.
-bool Recorder::attach(HMODULE self) {
-    const std::wstring path = modulePath(self);
+// Only the recording is opened here: the real library came with this one's imports.
+void Recorder::attach(HMODULE self) {
+    const std::wstring path = lvxio::modulePath(self);
     const std::size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) {
-        return false;
-    }
-    const std::wstring folder = path.substr(0, slash + 1);
-    const std::wstring realPath = folder + RealLibraryName;
-    // By full path; what the real library loads itself is searched for from its folder.
-    real_ = LoadLibraryExW(realPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (real_ == nullptr) {
-        trace(L"cannot load " + realPath + L", error " + std::to_wstring(GetLastError()));
-        return false;
-    }
     QueryPerformanceFrequency(&frequency_);
-    openRecording(folder);
-    writeHeader(realPath);
-    return true;
+    openRecording(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1));
+    // The module that holds the imported entry point is the real library, however the loader
+    // found it; the other entry points are looked up in it, as the real library may lack some.
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&LvxRealPortOpen)), &real_)) {
+        trace(L"cannot find the real library's module, error " + std::to_wstring(GetLastError()));
+    }
 }
 
-// The real library stays loaded: it is freed with the process, as freeing a library from
-// inside another's unload is not safe.
+// The real library is freed by the loader after this one, as this one imports it.
 void Recorder::detach(bool processExit) {
-    lvxsim::CriticalSection::Guard guard(lock_, processExit);
+    lvxio::CriticalSection::Guard guard(lock_, processExit);
     if (guard.owns()) {
-        buffer_ +=
-            "# end of recording (" + std::string(processExit ? "process exit" : "unload") + ")\n";
-        flush();
+        write("# end of recording (" + std::string(processExit ? "process exit" : "unload") +
+              ")\n");
     }
 }
 
 FARPROC Recorder::find(const char* name) const {
-    return GetProcAddress(real_, name);
+    return real_ != nullptr ? GetProcAddress(real_, name) : nullptr;
 }
 
 // The clock starts at the first call.
-lvxsim::RecordedCall Recorder::begin(const char* entry) {
-    lvxsim::RecordedCall call;
-    call.entry = entry;
+lvxio::RecordedCall Recorder::begin(const lvxio::EntryPoint& entry) {
+    lvxio::RecordedCall call = lvxio::Recording::call(entry);
     call.thread = GetCurrentThreadId();
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
-    lvxsim::CriticalSection::Guard guard(lock_);
+    lvxio::CriticalSection::Guard guard(lock_);
     if (!started_) {
         started_ = true;
         origin_ = now;
+        writeHeader();
     }
     call.millis = frequency_.QuadPart > 0 ? static_cast<double>(now.QuadPart - origin_.QuadPart) *
                                                 1000.0 / static_cast<double>(frequency_.QuadPart)
@@ -133,14 +154,10 @@ lvxsim::RecordedCall Recorder::begin(const char* entry) {
     return call;
 }
 
-// A closed port ends an operation, when the tool waits for nothing: the time to write.
-void Recorder::record(const lvxsim::RecordedCall& call) {
-    lvxsim::CriticalSection::Guard guard(lock_);
-    buffer_ += lvxsim::Recording::format(call);
-    buffer_ += '\n';
-    if (buffer_.size() >= BufferLimit || call.entry == "PortCloseByLvx") {
-        flush();
-    }
+// The line goes to the system before the call returns to the tool.
+void Recorder::record(const lvxio::RecordedCall& call) {
+    lvxio::CriticalSection::Guard guard(lock_);
+    write(lvxio::Recording::format(call) + "\n");
 }
 
 // A folder the technician cannot write to (Program Files) sends the recording to %TEMP%.
@@ -163,34 +180,41 @@ void Recorder::openRecording(const std::wstring& folder) {
     }
 }
 
-void Recorder::writeHeader(const std::wstring& realPath) {
+void Recorder::writeHeader() {
     SYSTEMTIME now{};
     GetSystemTime(&now);
     char time[40];
     std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u UTC", now.wYear, now.wMonth,
                   now.wDay, now.wHour, now.wMinute, now.wSecond);
-    buffer_ += std::string(lvxsim::Recording::Magic) + " " +
-               std::to_string(lvxsim::Recording::FormatVersion) + "\n";
-    buffer_ += "# recorder " + std::string(RecorderVersion) + "\n";
-    buffer_ += "# windows " + windowsVersion() + "\n";
-    buffer_ += "# process " + lvxsim::text::quote(utf8(modulePath(nullptr))) + " id " +
-               std::to_string(GetCurrentProcessId()) + "\n";
-    buffer_ += "# time " + std::string(time) + "\n";
-    buffer_ += "# real " + lvxsim::text::quote(utf8(realPath)) + "\n";
-    buffer_ += "# TIME(ms) THREAD ENTRY ARGUMENTS -> RESULT(32 bits) OUTPUTS\n";
+    std::string header = std::string(lvxio::Recording::Magic) + " " +
+                         std::to_string(lvxio::Recording::FormatVersion) + "\n";
+    header += "# recorder " + std::string(RecorderVersion) + "\n";
+    header += "# windows " + windowsVersion() + "\n";
+    header += "# process " + lvxio::text::quote(utf8(lvxio::modulePath(nullptr))) + " id " +
+              std::to_string(GetCurrentProcessId()) + "\n";
+    header += "# time " + std::string(time) + "\n";
+    header += "# real " + lvxio::text::quote(utf8(lvxio::modulePath(real_))) + "\n";
+    const auto ports = spoolerPorts();
+    if (ports) {
+        header += lvxio::Recording::portsLine(*ports) + "\n";
+    } else {
+        trace(L"cannot read the spooler's ports; the recording does not list them");
+    }
+    header += "# TIME(ms) THREAD ENTRY ARGUMENTS -> RESULT(32 bits) OUTPUTS\n";
+    write(header);
 }
 
-// Without a file the buffer is only emptied.
-void Recorder::flush() {
-    if (file_.valid() && !buffer_.empty()) {
-        DWORD written = 0;
-        if (!WriteFile(file_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), &written,
-                       nullptr) ||
-            written != buffer_.size()) {
-            trace(L"writing the recording failed, error " + std::to_wstring(GetLastError()));
-        }
+// Without a file the text is dropped. A WriteFile that returns has handed the bytes to the
+// system: a crash of this process after it cannot lose them.
+void Recorder::write(const std::string& text) {
+    if (!file_.valid()) {
+        return;
     }
-    buffer_.clear();
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+        trace(L"writing the recording failed, error " + std::to_wstring(GetLastError()));
+    }
 }
 
 } // namespace lvxrec

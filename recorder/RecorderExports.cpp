@@ -2,8 +2,9 @@
 // returns its whole return register and its outputs as they came, and records the call.
 #include "portlib/LorvexApi.h"
 #include "recorder/Recorder.h"
-#include "sim/ByteText.h"
-#include "sim/Recording.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/EntryPoints.h"
+#include "lvxio/Recording.h"
 
 #include <windows.h>
 
@@ -11,14 +12,14 @@
 #include <cstring>
 #include <string>
 
+using lvxio::EntryPoint;
+using lvxio::RecordedCall;
+using lvxio::Recording;
 using lvxrec::Recorder;
-using lvxsim::RecordedCall;
-using lvxsim::Recording;
 
 namespace {
 
 // The real entry points, read as returning the whole register: its upper half is passed on.
-using PortOpenRaw = uint32_t(__stdcall*)(uint16_t);
 using NoArgRaw = uint32_t(__stdcall*)();
 using TextRaw = uint32_t(__stdcall*)(char*);
 using DetailRaw = uint32_t(__stdcall*)(int16_t*);
@@ -37,7 +38,7 @@ template <class Fn> Fn real(const char* name) {
 // Records a call whose entry point the real library lacks; the tool reads it as failing.
 uint32_t missing(RecordedCall& call) {
     call.result = Recorder::MissingResult;
-    call.outputs.emplace_back("missing", "1");
+    call.outputs.emplace_back(lvxio::MissingKey, "1");
     Recorder::instance().record(call);
     return call.result;
 }
@@ -51,13 +52,14 @@ uint32_t done(RecordedCall& call, uint32_t result) {
 
 // The text a library wrote into a buffer of size bytes: up to its NUL, or all of it. Only a
 // buffer that changed was written; an untouched one records nothing.
-void recordText(RecordedCall& call, const char* buffer, const std::string& before) {
+void recordText(const EntryPoint& entry, RecordedCall& call, const char* buffer,
+                const std::string& before) {
     const std::size_t size = before.size();
     if (buffer == nullptr || std::memcmp(buffer, before.data(), size) == 0) {
         return;
     }
-    call.outputs.emplace_back("text",
-                              lvxsim::text::quote(std::string(buffer, strnlen(buffer, size))));
+    call.outputs.emplace_back(entry.outputs[0],
+                              lvxio::text::quote(std::string(buffer, strnlen(buffer, size))));
 }
 
 // Output buffers are compared up to this size: the tool's are far smaller, and a caller's
@@ -77,81 +79,80 @@ extern "C" {
 
 // Opens a port.
 uint32_t __stdcall PortOpenByLvx(uint16_t portId) {
-    RecordedCall call = Recorder::instance().begin(lvx::PortOpenName);
-    call.args.emplace_back("port", std::to_string(portId));
-    const auto fn = real<PortOpenRaw>(lvx::PortOpenName);
-    return fn == nullptr ? missing(call) : done(call, fn(portId));
+    RecordedCall call = Recorder::instance().begin(lvxio::PortOpenEntry);
+    call.args.emplace_back(lvxio::PortOpenEntry.args[0], std::to_string(portId));
+    return done(call, LvxRealPortOpen(portId));
 }
 
 // Closes the open port; the recording is written out after it.
 uint32_t __stdcall PortCloseByLvx() {
-    RecordedCall call = Recorder::instance().begin(lvx::PortCloseName);
-    const auto fn = real<NoArgRaw>(lvx::PortCloseName);
+    RecordedCall call = Recorder::instance().begin(lvxio::PortCloseEntry);
+    const auto fn = real<NoArgRaw>(lvxio::PortCloseEntry.name.data());
     return fn == nullptr ? missing(call) : done(call, fn());
 }
 
 // Checks the device on the open port.
 uint32_t __stdcall CheckDeviceIDByLvx() {
-    RecordedCall call = Recorder::instance().begin(lvx::CheckDeviceIdName);
-    const auto fn = real<NoArgRaw>(lvx::CheckDeviceIdName);
+    RecordedCall call = Recorder::instance().begin(lvxio::CheckDeviceIdEntry);
+    const auto fn = real<NoArgRaw>(lvxio::CheckDeviceIdEntry.name.data());
     return fn == nullptr ? missing(call) : done(call, fn());
 }
 
 // Writes the model name into the tool's 100-byte buffer.
 uint32_t __stdcall GetModelNameByLvx(char* buffer) {
-    RecordedCall call = Recorder::instance().begin(lvx::GetModelNameName);
-    const auto fn = real<TextRaw>(lvx::GetModelNameName);
+    RecordedCall call = Recorder::instance().begin(lvxio::GetModelNameEntry);
+    const auto fn = real<TextRaw>(lvxio::GetModelNameEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const std::string before = snapshot(buffer, lvx::ModelNameSize);
     const uint32_t result = fn(buffer);
-    recordText(call, buffer, before);
+    recordText(lvxio::GetModelNameEntry, call, buffer, before);
     return done(call, result);
 }
 
 // Writes the latest I/O failure detail.
 uint32_t __stdcall GetIoErrorCodeByLvx(int16_t* detail) {
-    RecordedCall call = Recorder::instance().begin(lvx::GetIoErrorCodeName);
-    const auto fn = real<DetailRaw>(lvx::GetIoErrorCodeName);
+    RecordedCall call = Recorder::instance().begin(lvxio::GetIoErrorCodeEntry);
+    const auto fn = real<DetailRaw>(lvxio::GetIoErrorCodeEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const uint32_t result = fn(detail);
     if (detail != nullptr) {
-        call.outputs.emplace_back("detail", std::to_string(*detail));
+        call.outputs.emplace_back(lvxio::GetIoErrorCodeEntry.outputs[0], std::to_string(*detail));
     }
     return done(call, result);
 }
 
 // Sends bytes; the flag byte the library may write is recorded as it was after the call.
 uint32_t __stdcall SendByLvx(const void* data, uint32_t count, uint8_t* flag) {
-    RecordedCall call = Recorder::instance().begin(lvx::SendName);
+    RecordedCall call = Recorder::instance().begin(lvxio::SendEntry);
     call.args = Recording::sendArgs(data, count);
-    const auto fn = real<SendRaw>(lvx::SendName);
+    const auto fn = real<SendRaw>(lvxio::SendEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const uint32_t result = fn(data, count, flag);
     if (flag != nullptr) {
-        call.outputs.emplace_back("flag", lvxsim::text::hex8(*flag));
+        call.outputs.emplace_back(lvxio::SendEntry.outputs[0], lvxio::text::hex8(*flag));
     }
     return done(call, result);
 }
 
 // Receives a reply: the count written back, and the buffer as far as the library changed it.
 uint32_t __stdcall ReceiveByLvx(void* buffer, uint32_t* count) {
-    RecordedCall call = Recorder::instance().begin(lvx::ReceiveName);
+    RecordedCall call = Recorder::instance().begin(lvxio::ReceiveEntry);
     const uint32_t capacity = count != nullptr ? *count : 0;
-    call.args.emplace_back("count", std::to_string(capacity));
-    const auto fn = real<ReceiveRaw>(lvx::ReceiveName);
+    call.args.emplace_back(lvxio::ReceiveEntry.args[0], std::to_string(capacity));
+    const auto fn = real<ReceiveRaw>(lvxio::ReceiveEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const std::string before = snapshot(buffer, capacity);
     const uint32_t result = fn(buffer, count);
     if (count != nullptr) {
-        call.outputs.emplace_back("got", std::to_string(*count));
+        call.outputs.emplace_back(lvxio::ReceiveEntry.outputs[0], std::to_string(*count));
     }
     if (buffer != nullptr) {
         const auto* after = static_cast<const char*>(buffer);
@@ -159,72 +160,76 @@ uint32_t __stdcall ReceiveByLvx(void* buffer, uint32_t* count) {
         while (changed > 0 && after[changed - 1] == before[changed - 1]) {
             --changed;
         }
-        call.outputs.emplace_back("data", lvxsim::text::toHex({after, changed}));
+        call.outputs.emplace_back(lvxio::ReceiveEntry.outputs[1],
+                                  lvxio::text::toHex({after, changed}));
     }
     return done(call, result);
 }
 
 // Writes the device ID into a buffer of size bytes.
 uint32_t __stdcall GetDeviceIDByLvx(char* buffer, uint32_t size) {
-    RecordedCall call = Recorder::instance().begin(lvx::GetDeviceIdName);
-    call.args.emplace_back("size", std::to_string(size));
-    const auto fn = real<DeviceIdRaw>(lvx::GetDeviceIdName);
+    RecordedCall call = Recorder::instance().begin(lvxio::GetDeviceIdEntry);
+    call.args.emplace_back(lvxio::GetDeviceIdEntry.args[0], std::to_string(size));
+    const auto fn = real<DeviceIdRaw>(lvxio::GetDeviceIdEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const std::string before = snapshot(buffer, size);
     const uint32_t result = fn(buffer, size);
-    recordText(call, buffer, before);
+    recordText(lvxio::GetDeviceIdEntry, call, buffer, before);
     return done(call, result);
 }
 
 // Sets the five time-outs.
 uint32_t __stdcall SetPortTimeOutByLvx(uint32_t first, uint32_t second, uint32_t third,
                                        uint32_t fourth, uint32_t fifth) {
-    RecordedCall call = Recorder::instance().begin(lvx::SetPortTimeOutName);
-    call.args = {{"first", std::to_string(first)},
-                 {"second", std::to_string(second)},
-                 {"third", std::to_string(third)},
-                 {"fourth", std::to_string(fourth)},
-                 {"fifth", std::to_string(fifth)}};
-    const auto fn = real<TimeOutRaw>(lvx::SetPortTimeOutName);
+    RecordedCall call = Recorder::instance().begin(lvxio::SetPortTimeOutEntry);
+    const std::string values[] = {std::to_string(first), std::to_string(second),
+                                  std::to_string(third), std::to_string(fourth),
+                                  std::to_string(fifth)};
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        call.args.emplace_back(lvxio::SetPortTimeOutEntry.args[i], values[i]);
+    }
+    const auto fn = real<TimeOutRaw>(lvxio::SetPortTimeOutEntry.name.data());
     return fn == nullptr ? missing(call) : done(call, fn(first, second, third, fourth, fifth));
 }
 
 // Writes the size of the latest send.
 uint32_t __stdcall GetPreviousSentDataSizeByLvx(uint32_t* sent) {
-    RecordedCall call = Recorder::instance().begin(lvx::GetPreviousSentDataSizeName);
-    const auto fn = real<CountRaw>(lvx::GetPreviousSentDataSizeName);
+    RecordedCall call = Recorder::instance().begin(lvxio::GetPreviousSentDataSizeEntry);
+    const auto fn = real<CountRaw>(lvxio::GetPreviousSentDataSizeEntry.name.data());
     if (fn == nullptr) {
         return missing(call);
     }
     const uint32_t result = fn(sent);
     if (sent != nullptr) {
-        call.outputs.emplace_back("sent", std::to_string(*sent));
+        call.outputs.emplace_back(lvxio::GetPreviousSentDataSizeEntry.outputs[0],
+                                  std::to_string(*sent));
     }
     return done(call, result);
 }
 
 // Sets the receive type.
 uint32_t __stdcall SetReceiveTypeByLvx(uint32_t type) {
-    RecordedCall call = Recorder::instance().begin(lvx::SetReceiveTypeName);
-    call.args.emplace_back("type", std::to_string(type));
-    const auto fn = real<TypeRaw>(lvx::SetReceiveTypeName);
+    RecordedCall call = Recorder::instance().begin(lvxio::SetReceiveTypeEntry);
+    call.args.emplace_back(lvxio::SetReceiveTypeEntry.args[0], std::to_string(type));
+    const auto fn = real<TypeRaw>(lvxio::SetReceiveTypeEntry.name.data());
     return fn == nullptr ? missing(call) : done(call, fn(type));
 }
 
 } // extern "C"
 
 // Every export checked against the tool's declared pointer type.
-#include "sim/ExportSignatures.h"
+#include "lvxio/ExportSignatures.h"
 
-// A real library that cannot be loaded fails this one's load. C linkage, or the CRT's
-// do-nothing DllMain would be linked instead.
+// Nothing is loaded here: a real library that cannot be loaded has failed this one's load
+// already, in the loader, as an import. C linkage, or the CRT's do-nothing DllMain would be
+// linked instead.
 // cppcheck-suppress constParameter ; the loader's prototype, which the CRT declares
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
-        return Recorder::instance().attach(instance) ? TRUE : FALSE;
+        Recorder::instance().attach(instance);
     }
     if (reason == DLL_PROCESS_DETACH) {
         Recorder::instance().detach(reserved != nullptr);

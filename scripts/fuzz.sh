@@ -13,13 +13,15 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export CORVANE_START=${CORVANE_START:-$(date +%s)}
 install_packages
 
-# target, inputs to run, longest input in bytes (a reply buffer is 50 bytes, a device ID 1024).
+# target, inputs to run, longest input in bytes (a reply buffer is 50 bytes, a device ID 1024;
+# a recording's first lines are enough to reach every field).
 TARGETS=(
     "version_reply 400000 64"
     "memory_reply 400000 64"
     "device_id 400000 1100"
     "port_id 600000 128"
     "hex_byte 400000 8"
+    "recording 100000 2048"
 )
 MIN_TOTAL=1000000
 
@@ -45,11 +47,14 @@ for entry in "${TARGETS[@]}"; do
     begin=$(date +%s)
     # New inputs go to the first folder, never into the repository's. -timeout makes a hang a
     # finding; -max_total_time only stops a run that has stalled as a whole.
+    # The recordings the replay is held to seed the recording parser.
+    seeds=()
+    [ "$target" = recording ] && seeds=("$ROOT/tests/recordings")
     rc=0
     "$BUILD/fuzz_$target" -runs="$runs" -max_len="$max_len" -timeout=10 -max_total_time=300 \
         -print_final_stats=1 -artifact_prefix="$findings/" \
         "$work" "$ROOT/tests/host/corpus/$target" "$ROOT/tests/host/regressions/$target" \
-        >"$logfile" 2>&1 || rc=$?
+        "${seeds[@]}" >"$logfile" 2>&1 || rc=$?
     executed=$(awk '/^stat::number_of_executed_units:/ { print $2 }' "$logfile" | tail -1)
     seed=$(sed -n 's/^INFO: Seed: \([0-9]*\).*/\1/p' "$logfile" | head -1)
     coverage=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$logfile" | tail -1)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Static analysis: cppcheck over the product (app fw portlib ports diag update ui), the coverage
-# build's hook (coverage), the simulated port library (sim) and the recording one (recorder), as
-# the Windows build sees them, for the shipped 32-bit target and the 64-bit one. Any finding
-# fails the run. A false positive is suppressed beside its line, with the reason:
+# build's hook (coverage), the port library I/O record (lvxio), the simulated port library (sim)
+# and the recording one (recorder), as the Windows build sees them, for the shipped 32-bit target
+# and the 64-bit one. Any finding fails the run. A false positive is suppressed beside its line,
+# with the reason:
 # // cppcheck-suppress <id> ; <why>. A suppression that no longer matches anything is
 # itself a finding (unmatchedSuppression).
 set -euo pipefail
@@ -10,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export CORVANE_START=${CORVANE_START:-$(date +%s)}
 install_packages
 
-FOLDERS=(app fw portlib ports diag update ui coverage sim recorder)
+FOLDERS=(app fw portlib ports diag update ui coverage lvxio sim recorder)
 # The system's headers are not analysed: the Win32 types and calls come from cppcheck's own
 # description of the Windows API. The defines are the build's.
 # shellcheck disable=SC2054 # the commas belong to the option

@@ -1,7 +1,7 @@
 // Watches the printer's data stream for an NVM image and checks it as it arrives.
 #pragma once
 
-#include "sim/Crc32.h"
+#include "lvxio/Crc32.h"
 #include "sim/NvmImage.h"
 
 #include <cstddef>
@@ -34,7 +34,7 @@ private:
     std::size_t matched_ = 0;
     std::string header_;
     uint32_t remaining_ = 0;
-    Crc32 crc_;
+    lvxio::Crc32 crc_;
     uint32_t trailer_ = 0;
     std::size_t trailerFill_ = 0;
     NvmVersion version_{};

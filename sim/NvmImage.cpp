@@ -1,7 +1,7 @@
 #include "sim/NvmImage.h"
 
-#include "sim/ByteText.h"
-#include "sim/Crc32.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/Crc32.h"
 
 namespace lvxsim {
 
@@ -26,7 +26,7 @@ std::string NvmImage::build(const NvmVersion& version, uint32_t payloadSize) {
     appendLe32(image, payloadSize);
     const uint32_t seed = 0x4E564D00u | version[0] << 16 | version[1] << 8 | version[2];
     image += patternBytes(payloadSize, seed);
-    Crc32 crc;
+    lvxio::Crc32 crc;
     crc.update(image.data(), image.size());
     appendLe32(image, crc.value());
     return image;
@@ -34,7 +34,8 @@ std::string NvmImage::build(const NvmVersion& version, uint32_t payloadSize) {
 
 // "01.01.06".
 std::string NvmImage::formatVersion(const NvmVersion& version) {
-    return text::hex8(version[0]) + "." + text::hex8(version[1]) + "." + text::hex8(version[2]);
+    return lvxio::text::hex8(version[0]) + "." + lvxio::text::hex8(version[1]) + "." +
+           lvxio::text::hex8(version[2]);
 }
 
 // Parses "01.01.06".
@@ -44,7 +45,7 @@ bool NvmImage::parseVersion(std::string_view text, NvmVersion& version) {
     }
     NvmVersion parsed{};
     for (std::size_t i = 0; i < 3; ++i) {
-        if (!text::parseHex8(text.substr(i * 3, 2), parsed[i])) {
+        if (!lvxio::text::parseHex8(text.substr(i * 3, 2), parsed[i])) {
             return false;
         }
     }

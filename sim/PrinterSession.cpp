@@ -1,7 +1,7 @@
 #include "sim/PrinterSession.h"
 
 #include "portlib/PortTypes.h"
-#include "sim/ByteText.h"
+#include "lvxio/ByteText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +53,7 @@ PrinterSession::SendResult PrinterSession::send(const uint8_t* data, uint32_t co
     }
     if (failing != nullptr) {
         result.outcome = failing->outcome;
-        result.notes.push_back("sendfail rule " + text::quote(failing->prefix) + " matched");
+        result.notes.push_back("sendfail rule " + lvxio::text::quote(failing->prefix) + " matched");
         return result;
     }
     const bool isCommand = inLanguage_ || startsWith(data, count, Prefix) ||
@@ -127,7 +127,7 @@ void PrinterSession::process(const uint8_t* data, uint32_t size, SendResult& res
                     line.pop_back();
                     command(line, result);
                 } else {
-                    result.notes.push_back("line without CR ignored: " + text::quote(line));
+                    result.notes.push_back("line without CR ignored: " + lvxio::text::quote(line));
                 }
                 continue;
             }
@@ -182,8 +182,8 @@ void PrinterSession::process(const uint8_t* data, uint32_t size, SendResult& res
 // The three commands of the language; anything else is ignored without a reply.
 void PrinterSession::command(const std::string& line, SendResult& result) {
     if (line == "CD 5,2,E2,01") {
-        queueReply("DIAG CD=E2,01," + text::hex8(version_[0]) + "," + text::hex8(version_[1]) +
-                       "," + text::hex8(version_[2]),
+        queueReply("DIAG CD=E2,01," + lvxio::text::hex8(version_[0]) + "," +
+                       lvxio::text::hex8(version_[1]) + "," + lvxio::text::hex8(version_[2]),
                    config_.versionReply ? &*config_.versionReply : nullptr);
         return;
     }
@@ -191,16 +191,16 @@ void PrinterSession::command(const std::string& line, SendResult& result) {
         isUpperHexPair(line, 10) && isUpperHexPair(line, 13)) {
         uint8_t high = 0;
         uint8_t low = 0;
-        text::parseHex8(line.substr(10, 2), high);
-        text::parseHex8(line.substr(13, 2), low);
+        lvxio::text::parseHex8(line.substr(10, 2), high);
+        lvxio::text::parseHex8(line.substr(13, 2), low);
         const auto address = static_cast<uint16_t>(high << 8 | low);
         const auto known = config_.nvm.find(address);
         if (known == config_.nvm.end()) {
-            result.notes.push_back("read of unset NVM address " + text::hex16(address));
+            result.notes.push_back("read of unset NVM address " + lvxio::text::hex16(address));
         }
         const uint8_t value = known == config_.nvm.end() ? 0 : known->second;
         const auto override = config_.addressReplies.find(address);
-        queueReply("DIAG CD=12," + text::hex8(value),
+        queueReply("DIAG CD=12," + lvxio::text::hex8(value),
                    override == config_.addressReplies.end() ? nullptr : &override->second);
         return;
     }
@@ -209,7 +209,7 @@ void PrinterSession::command(const std::string& line, SendResult& result) {
         result.notes.push_back("left diagnostic language");
         return;
     }
-    result.notes.push_back("unknown command ignored: " + text::quote(line));
+    result.notes.push_back("unknown command ignored: " + lvxio::text::quote(line));
 }
 
 // Queues the normal reply or its override.

@@ -1,26 +1,29 @@
 #include "sim/Replayer.h"
 
-#include "sim/FileHandle.h"
+#include "lvxio/FileHandle.h"
+
+#include <algorithm>
 
 namespace lvxsim {
 
 Replayer::Replayer(const std::string& path, bool timing, std::vector<std::string>& problems)
     : timing_(timing) {
     std::string text;
-    if (!FileHandle::readAll(path, text)) {
+    if (!lvxio::FileHandle::readAll(path, text)) {
         problems.push_back("cannot read the recording");
         return;
     }
-    if (text.compare(0, std::char_traits<char>::length(Recording::Magic), Recording::Magic) != 0) {
+    if (text.compare(0, std::char_traits<char>::length(lvxio::Recording::Magic),
+                     lvxio::Recording::Magic) != 0) {
         problems.push_back("not a recording: the first line is not \"" +
-                           std::string(Recording::Magic) + " N\"");
+                           std::string(lvxio::Recording::Magic) + " N\"");
     }
-    calls_ = Recording::parseAll(text, problems);
+    calls_ = lvxio::Recording::parseAll(text, problems);
 }
 
 // The entry point and every argument must agree: a different port, command or data piece is
 // the tool doing something else than in the recorded run.
-const RecordedCall* Replayer::next(const RecordedCall& came, std::string& note) {
+const lvxio::RecordedCall* Replayer::next(const lvxio::RecordedCall& came, std::string& note) {
     if (diverged_) {
         return nullptr;
     }
@@ -29,28 +32,29 @@ const RecordedCall* Replayer::next(const RecordedCall& came, std::string& note) 
         note = "replay divergence after the last recorded call" +
                (calls_.empty() ? std::string()
                                : " (line " + std::to_string(calls_.back().line) + ")") +
-               ": expected the end of the recording, came " + Recording::describe(came);
+               ": expected the end of the recording, came " + lvxio::Recording::describe(came);
         return nullptr;
     }
-    const RecordedCall& recorded = calls_[next_];
+    const lvxio::RecordedCall& recorded = calls_[next_];
     if (recorded.entry != came.entry || recorded.args != came.args) {
         diverged_ = true;
         note = "replay divergence at line " + std::to_string(recorded.line) + ": expected " +
-               Recording::describe(recorded) + ", came " + Recording::describe(came);
-        if (Recording::isPiece(recorded) || Recording::isPiece(came)) {
+               lvxio::Recording::describe(recorded) + ", came " + lvxio::Recording::describe(came);
+        if (lvxio::Recording::isPiece(recorded) || lvxio::Recording::isPiece(came)) {
             note += " (a data piece differs: is it the same data file as in the recorded run?)";
         }
         return nullptr;
     }
     if (timing_) {
+        // Each pause is kept as recorded, up to MaxPause; the parser has refused negative and
+        // non-finite times, and one earlier than its predecessor adds no pause.
         const ULONGLONG now = GetTickCount64();
-        if (next_ == 0) {
-            origin_ = now;
-        }
-        const double since = recorded.millis - calls_.front().millis;
-        const ULONGLONG due = origin_ + static_cast<ULONGLONG>(since > 0 ? since : 0);
-        if (due > now) {
-            Sleep(static_cast<DWORD>(due - now));
+        const double gap = next_ == 0 ? 0.0 : recorded.millis - lastMillis_;
+        const double kept = std::min(std::max(gap, 0.0), static_cast<double>(MaxPause));
+        due_ = (next_ == 0 ? now : due_) + static_cast<ULONGLONG>(kept);
+        lastMillis_ = recorded.millis;
+        if (due_ > now) {
+            Sleep(static_cast<DWORD>(due_ - now));
         }
     }
     ++next_;

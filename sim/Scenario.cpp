@@ -1,7 +1,7 @@
 #include "sim/Scenario.h"
 
 #include "portlib/LorvexApi.h"
-#include "sim/ByteText.h"
+#include "lvxio/ByteText.h"
 
 #include <algorithm>
 #include <iterator>
@@ -46,7 +46,7 @@ bool tokenize(const std::string& line, std::vector<Token>& tokens, std::string& 
             ++i;
         } else if (c == '"') {
             Token t{true, {}};
-            if (!text::unquote(line, i, t.text)) {
+            if (!lvxio::text::unquote(line, i, t.text)) {
                 problem = "bad quoted string";
                 return false;
             }
@@ -83,7 +83,7 @@ bool splitLine(const std::vector<Token>& tokens, Line& line, std::string& proble
 
 // An integer within [low, high].
 bool integerIn(const Token& t, long long low, long long high, long long& value) {
-    return !t.quoted && text::parseInteger(t.text, value) && value >= low && value <= high;
+    return !t.quoted && lvxio::text::parseInteger(t.text, value) && value >= low && value <= high;
 }
 
 // "CODE [DETAIL]" from values[first...].
@@ -240,8 +240,8 @@ bool applySubjectKey(const Line& line, PrinterConfig& p) {
     if (line.key == "nvm") {
         uint16_t address = 0;
         uint8_t value = 0;
-        if (subject.quoted || !text::parseHex16(subject.text, address) || line.values.size() != 1 ||
-            !text::parseHex8(line.values[0].text, value)) {
+        if (subject.quoted || !lvxio::text::parseHex16(subject.text, address) ||
+            line.values.size() != 1 || !lvxio::text::parseHex8(line.values[0].text, value)) {
             return false;
         }
         p.nvm[address] = value;
@@ -258,7 +258,7 @@ bool applySubjectKey(const Line& line, PrinterConfig& p) {
             p.versionReply = rule;
         } else if (which == "all") {
             p.everyReceive = rule;
-        } else if (text::parseHex16(subject.text, address)) {
+        } else if (lvxio::text::parseHex16(subject.text, address)) {
             p.addressReplies[address] = rule;
         } else {
             return false;
@@ -451,15 +451,15 @@ const PrinterConfig* Scenario::printer(PortId port) const {
 PortId Scenario::parsePortName(const std::string& name) {
     const std::string n = lower(name);
     long long value = 0;
-    if (n.size() > 3 && n.compare(0, 3, "lpt") == 0 && text::parseInteger(n.substr(3), value) &&
-        value >= 1 && value <= 99) {
+    if (n.size() > 3 && n.compare(0, 3, "lpt") == 0 &&
+        lvxio::text::parseInteger(n.substr(3), value) && value >= 1 && value <= 99) {
         return static_cast<PortId>(1151 + value);
     }
-    if (n.size() > 3 && n.compare(0, 3, "usb") == 0 && text::parseInteger(n.substr(3), value) &&
-        value >= 1 && value <= 126) {
+    if (n.size() > 3 && n.compare(0, 3, "usb") == 0 &&
+        lvxio::text::parseInteger(n.substr(3), value) && value >= 1 && value <= 126) {
         return static_cast<PortId>(1024 + value);
     }
-    if (text::parseInteger(n, value) && value >= 1 && value <= 0xFFFF) {
+    if (lvxio::text::parseInteger(n, value) && value >= 1 && value <= 0xFFFF) {
         return static_cast<PortId>(value);
     }
     return 0;

@@ -1,6 +1,6 @@
 #include "sim/SimLog.h"
 
-#include "sim/FileHandle.h"
+#include "lvxio/FileHandle.h"
 
 #include <windows.h>
 
@@ -18,7 +18,7 @@ void SimLog::line(const std::string& text) const {
         return;
     }
     const std::string whole = std::to_string(GetCurrentProcessId()) + " " + text + "\n";
-    FileHandle::append(logPath_, whole.data(), whole.size());
+    lvxio::FileHandle::append(logPath_, whole.data(), whole.size());
 }
 
 // A note line.
@@ -31,7 +31,7 @@ void SimLog::capture(const void* data, std::size_t size) const {
     if (capturePath_.empty() || size == 0) {
         return;
     }
-    FileHandle::append(capturePath_, data, size);
+    lvxio::FileHandle::append(capturePath_, data, size);
 }
 
 } // namespace lvxsim

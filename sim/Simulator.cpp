@@ -1,9 +1,10 @@
 #include "sim/Simulator.h"
 
 #include "portlib/LorvexApi.h"
-#include "sim/ByteText.h"
-#include "sim/FileHandle.h"
-#include "sim/Recording.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/FileHandle.h"
+#include "lvxio/ModulePath.h"
+#include "sim/RecordingPlayer.h"
 #include "sim/StateFile.h"
 
 #include <algorithm>
@@ -34,23 +35,6 @@ std::string environment(const char* name) {
     return {};
 }
 
-// Full path of a module's file.
-std::string modulePath(HMODULE module) {
-    std::string path(MAX_PATH, '\0');
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        const DWORD n = GetModuleFileNameA(module, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.assign(path.size() * 2, '\0');
-    }
-    return {};
-}
-
 // True for "C:..." , "\..." and "/..." paths.
 bool isAbsolute(const std::string& path) {
     return (path.size() >= 2 && path[1] == ':') ||
@@ -69,30 +53,10 @@ std::string environmentOr(const char* name, const std::string& fallback) {
     return value.empty() ? fallback : value;
 }
 
-// A call as the tool made it, to hold against the recording.
-RecordedCall called(const char* entry, std::vector<std::pair<std::string, std::string>> args) {
-    RecordedCall call;
-    call.entry = entry;
-    call.args = std::move(args);
-    return call;
-}
-
-// Writes a recorded text into a buffer of size bytes, NUL-terminated when it fits.
-void writeText(const RecordedCall& recorded, char* buffer, uint32_t size) {
-    std::string bytes;
-    std::size_t pos = 0;
-    const std::string quoted = recorded.output("text");
-    if (buffer == nullptr || !text::unquote(quoted, pos, bytes)) {
-        return;
-    }
-    const std::size_t n = std::min<std::size_t>(bytes.size(), size);
-    std::memcpy(buffer, bytes.data(), n);
-    if (n < size) {
-        buffer[n] = '\0';
-    }
-}
-
 } // namespace
+
+Simulator::Simulator() = default;
+Simulator::~Simulator() = default;
 
 // The library's one simulator.
 Simulator& Simulator::instance() {
@@ -102,17 +66,17 @@ Simulator& Simulator::instance() {
 
 // Finds the DLL's folder and the output paths, then logs the load.
 void Simulator::attach(HMODULE self) {
-    CriticalSection::Guard guard(lock_);
-    const std::string path = modulePath(self);
+    lvxio::CriticalSection::Guard guard(lock_);
+    const std::string path = lvxio::modulePath<char>(self);
     folder_ = folderOf(path);
     log_.setPaths(environmentOr("LORVEX_SIM_LOG", folder_ + "Lorvex.sim.log"),
                   environmentOr("LORVEX_SIM_CAPTURE", folder_ + "Lorvex.sim.capture"));
-    log_.line("DllMain reason=attach path=" + text::quote(path));
+    log_.line("DllMain reason=attach path=" + lvxio::text::quote(path));
 }
 
 // At process exit another thread may have died inside a call, so the lock is only tried.
 void Simulator::detach(bool processExit) {
-    CriticalSection::Guard guard(lock_, processExit);
+    lvxio::CriticalSection::Guard guard(lock_, processExit);
     log_.line(std::string("DllMain reason=detach how=") + (processExit ? "exit" : "free") +
               " open=" + std::to_string(session_ ? openPort_ : 0));
     session_.reset();
@@ -120,11 +84,7 @@ void Simulator::detach(bool processExit) {
 
 // Re-reads the scenario (and state path) and opens the port if its printer allows.
 uint32_t Simulator::portOpen(uint16_t portId) {
-    CriticalSection::Guard guard(lock_);
-    reloadScenario();
-    if (replayer_) {
-        return replay(called(lvx::PortOpenName, {{"port", std::to_string(portId)}}), nullptr);
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::PortOpenName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("PortOpenByLvx port=" + std::to_string(portId), *rule);
@@ -155,11 +115,7 @@ uint32_t Simulator::portOpen(uint16_t portId) {
 
 // Closing with nothing open is harmless.
 uint32_t Simulator::portClose() {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::PortCloseName, {}), nullptr);
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::PortCloseName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("PortCloseByLvx", *rule);
@@ -175,11 +131,7 @@ uint32_t Simulator::portClose() {
 
 // The printer's device check result.
 uint32_t Simulator::checkDeviceId() {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::CheckDeviceIdName, {}), nullptr);
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::CheckDeviceIdName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("CheckDeviceIDByLvx", *rule);
@@ -194,13 +146,7 @@ uint32_t Simulator::checkDeviceId() {
 
 // The model name, written only on success; a 100-byte name leaves no room for the NUL.
 uint32_t Simulator::getModelName(char* buffer) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::GetModelNameName, {}), [&](const RecordedCall& recorded) {
-            writeText(recorded, buffer, lvx::ModelNameSize);
-        });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::GetModelNameName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetModelNameByLvx", *rule);
@@ -215,7 +161,7 @@ uint32_t Simulator::getModelName(char* buffer) {
     const Outcome outcome = session_->config().modelResult;
     std::string line = "GetModelNameByLvx " + finish(outcome);
     if (outcome.code == PortOk) {
-        line += " text=" + text::quote(fill(buffer, 100, session_->config().model));
+        line += " text=" + lvxio::text::quote(fill(buffer, 100, session_->config().model));
     }
     logCall(line);
     return withUpper(outcome.code, rule);
@@ -223,16 +169,7 @@ uint32_t Simulator::getModelName(char* buffer) {
 
 // Exactly 16 bits are written.
 uint32_t Simulator::getIoErrorCode(int16_t* detail) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::GetIoErrorCodeName, {}), [&](const RecordedCall& recorded) {
-            long long value = 0;
-            if (detail != nullptr && text::parseInteger(recorded.output("detail"), value)) {
-                *detail = static_cast<int16_t>(value);
-            }
-        });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::GetIoErrorCodeName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetIoErrorCodeByLvx", *rule);
@@ -248,17 +185,7 @@ uint32_t Simulator::getIoErrorCode(int16_t* detail) {
 
 // The printer takes what its rules allow; the call lasts as the rate and latency say.
 uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::SendName, Recording::sendArgs(data, count)),
-                      [&](const RecordedCall& recorded) {
-                          uint8_t value = 0;
-                          if (flag != nullptr && text::parseHex8(recorded.output("flag"), value)) {
-                              *flag = value;
-                          }
-                      });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     lastSent_ = 0;
     const CallRule* rule = countCall(lvx::SendName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
@@ -274,7 +201,7 @@ uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
     }
     const auto* bytes = static_cast<const uint8_t*>(data);
     if (count <= MaxLoggedData) {
-        line += " data=" + text::toHex({reinterpret_cast<const char*>(bytes), count});
+        line += " data=" + lvxio::text::toHex({reinterpret_cast<const char*>(bytes), count});
     }
     const PrinterSession::SendResult result = session_->send(bytes, count);
     const DWORD delay = session_->delayFor(result.accepted);
@@ -290,7 +217,7 @@ uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
     if (result.updated) {
         const bool saved = StateFile(statePath_).store(openPort_, session_->version());
         notes_.push_back((saved ? "state saved to " : "state NOT saved to ") +
-                         text::quote(statePath_));
+                         lvxio::text::quote(statePath_));
     }
     line += " " + finish(result.outcome) + " sent=" + std::to_string(result.accepted);
     if (result.reported != result.accepted) {
@@ -302,23 +229,7 @@ uint32_t Simulator::send(const void* data, uint32_t count, uint8_t* flag) {
 
 // Delivers at most *count bytes and sets *count to how many; the rest of the buffer stays.
 uint32_t Simulator::receive(void* buffer, uint32_t* count) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        const uint32_t capacity = count != nullptr ? *count : 0;
-        return replay(called(lvx::ReceiveName, {{"count", std::to_string(capacity)}}),
-                      [&](const RecordedCall& recorded) {
-                          std::string bytes;
-                          if (buffer != nullptr && text::fromHex(recorded.output("data"), bytes)) {
-                              std::memcpy(buffer, bytes.data(),
-                                          std::min<std::size_t>(bytes.size(), capacity));
-                          }
-                          long long got = 0;
-                          if (count != nullptr && text::parseInteger(recorded.output("got"), got)) {
-                              *count = static_cast<uint32_t>(got);
-                          }
-                      });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::ReceiveName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail && buffer != nullptr &&
         count != nullptr) {
@@ -330,9 +241,9 @@ uint32_t Simulator::receive(void* buffer, uint32_t* count) {
             std::memcpy(buffer, bytes.data(), bytes.size());
         }
         *count = static_cast<uint32_t>(bytes.size());
-        const std::string delivered =
-            bytes.empty() ? ""
-                          : " got=" + std::to_string(bytes.size()) + " data=" + text::toHex(bytes);
+        const std::string delivered = bytes.empty() ? ""
+                                                    : " got=" + std::to_string(bytes.size()) +
+                                                          " data=" + lvxio::text::toHex(bytes);
         logCall("ReceiveByLvx count=" + std::to_string(capacity) + " " + finish(rule->outcome) +
                 delivered);
         return rule->outcome.code;
@@ -358,18 +269,14 @@ uint32_t Simulator::receive(void* buffer, uint32_t* count) {
     }
     *count = static_cast<uint32_t>(result.bytes.size());
     logCall("ReceiveByLvx count=" + std::to_string(capacity) + " " + finish(result.outcome) +
-            " got=" + std::to_string(result.bytes.size()) + " data=" + text::toHex(result.bytes));
+            " got=" + std::to_string(result.bytes.size()) +
+            " data=" + lvxio::text::toHex(result.bytes));
     return withUpper(result.outcome.code, rule);
 }
 
 // The device ID, written only on success, NUL-terminated only if it fits.
 uint32_t Simulator::getDeviceId(char* buffer, uint32_t size) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::GetDeviceIdName, {{"size", std::to_string(size)}}),
-                      [&](const RecordedCall& recorded) { writeText(recorded, buffer, size); });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::GetDeviceIdName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetDeviceIDByLvx size=" + std::to_string(size), *rule);
@@ -385,7 +292,7 @@ uint32_t Simulator::getDeviceId(char* buffer, uint32_t size) {
     const Outcome outcome = session_->config().deviceIdResult;
     line += " " + finish(outcome);
     if (outcome.code == PortOk) {
-        line += " text=" + text::quote(fill(buffer, size, session_->config().deviceId));
+        line += " text=" + lvxio::text::quote(fill(buffer, size, session_->config().deviceId));
     }
     logCall(line);
     return withUpper(outcome.code, rule);
@@ -394,16 +301,7 @@ uint32_t Simulator::getDeviceId(char* buffer, uint32_t size) {
 // Only recorded.
 uint32_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
                                    uint32_t fifth) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::SetPortTimeOutName, {{"first", std::to_string(first)},
-                                                       {"second", std::to_string(second)},
-                                                       {"third", std::to_string(third)},
-                                                       {"fourth", std::to_string(fourth)},
-                                                       {"fifth", std::to_string(fifth)}}),
-                      nullptr);
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::SetPortTimeOutName);
     const std::string call =
         "SetPortTimeOutByLvx first=" + std::to_string(first) + " second=" + std::to_string(second) +
@@ -418,17 +316,7 @@ uint32_t Simulator::setPortTimeOut(uint32_t first, uint32_t second, uint32_t thi
 
 // What the latest send delivered (or over-reported).
 uint32_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(
-            called(lvx::GetPreviousSentDataSizeName, {}), [&](const RecordedCall& recorded) {
-                long long value = 0;
-                if (sent != nullptr && text::parseInteger(recorded.output("sent"), value)) {
-                    *sent = static_cast<uint32_t>(value);
-                }
-            });
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::GetPreviousSentDataSizeName);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
         return refuse("GetPreviousSentDataSizeByLvx", *rule);
@@ -444,11 +332,7 @@ uint32_t Simulator::getPreviousSentDataSize(uint32_t* sent) {
 
 // Only recorded.
 uint32_t Simulator::setReceiveType(uint32_t type) {
-    CriticalSection::Guard guard(lock_);
-    reloadWhileIdle();
-    if (replayer_) {
-        return replay(called(lvx::SetReceiveTypeName, {{"type", std::to_string(type)}}), nullptr);
-    }
+    lvxio::CriticalSection::Guard guard(lock_);
     const CallRule* rule = countCall(lvx::SetReceiveTypeName);
     const std::string call = "SetReceiveTypeByLvx type=" + std::to_string(type);
     if (rule != nullptr && rule->kind == CallRule::Kind::Fail) {
@@ -458,37 +342,11 @@ uint32_t Simulator::setReceiveType(uint32_t type) {
     return withUpper(PortOk, rule);
 }
 
-// Nothing of the printers takes part: the recorded library answers.
-uint32_t Simulator::replay(const RecordedCall& came,
-                           const std::function<void(const RecordedCall&)>& write) {
-    std::string divergence;
-    const RecordedCall* recorded = replayer_->next(came, divergence);
-    if (!divergence.empty()) {
-        notes_.push_back(divergence);
-    }
-    if (recorded == nullptr) {
-        logCall(Recording::describe(came) + " -> " + text::hex16(Replayer::DivergedCode) +
-                " replay=diverged");
-        return Replayer::DivergedCode;
-    }
-    if (write) {
-        write(*recorded);
-    }
-    std::string outputs;
-    for (const auto& [key, value] : recorded->outputs) {
-        outputs += " " + key + "=" + value;
-    }
-    logCall(Recording::describe(came) + " -> " +
-            text::hex16(static_cast<uint16_t>(recorded->result & 0xFFFF)) + outputs +
-            " replay=" + std::to_string(recorded->line));
-    return recorded->result;
-}
-
 // Reads the file at every open: it is small, and comparing text catches any change.
 void Simulator::reloadScenario() {
     const std::string path = scenarioPath();
     std::string text;
-    const bool present = FileHandle::readAll(path, text);
+    const bool present = lvxio::FileHandle::readAll(path, text);
     const std::string key = path + (present ? "\n+" + text : "\n-");
     if (!loaded_ || key != scenarioKey_) {
         loaded_ = true;
@@ -497,32 +355,48 @@ void Simulator::reloadScenario() {
         if (present) {
             std::vector<std::string> problems;
             scenario_ = Scenario::parse(text, problems);
-            replayer_.reset();
+            player_.reset();
             if (!scenario_.replay().path.empty()) {
                 const std::string& named = scenario_.replay().path;
                 const std::string recording = isAbsolute(named) ? named : folderOf(path) + named;
                 std::vector<std::string> replayProblems;
-                replayer_ = std::make_unique<Replayer>(recording, scenario_.replay().timing,
-                                                       replayProblems);
-                notes_.push_back("replaying " + text::quote(recording) + ", " +
-                                 std::to_string(replayer_->total()) + " calls" +
+                auto replayer = std::make_unique<Replayer>(recording, scenario_.replay().timing,
+                                                           replayProblems);
+                notes_.push_back("replaying " + lvxio::text::quote(recording) + ", " +
+                                 std::to_string(replayer->total()) + " calls" +
                                  (scenario_.replay().timing ? " with their pauses" : ""));
+                player_ = std::make_unique<RecordingPlayer>(std::move(replayer), log_, notes_);
                 std::transform(
                     replayProblems.begin(), replayProblems.end(), std::back_inserter(notes_),
                     [](const std::string& problem) { return "recording problem: " + problem; });
             }
-            notes_.push_back("scenario " + text::quote(path) + " loaded, " +
+            notes_.push_back("scenario " + lvxio::text::quote(path) + " loaded, " +
                              std::to_string(scenario_.printerCount()) + " printer(s)");
             std::transform(
                 problems.begin(), problems.end(), std::back_inserter(notes_),
                 [](const std::string& problem) { return "scenario problem: " + problem; });
         } else {
             scenario_ = Scenario::defaults();
-            replayer_.reset();
-            notes_.push_back("no scenario at " + text::quote(path) + ", default printer on LPT1");
+            player_.reset();
+            notes_.push_back("no scenario at " + lvxio::text::quote(path) +
+                             ", default printer on LPT1");
         }
     }
     statePath_ = statePath(present ? path : std::string());
+}
+
+// A recording, once the scenario names one, answers instead of the printers.
+PortCalls& Simulator::choose(bool opening) {
+    lvxio::CriticalSection::Guard guard(lock_);
+    if (opening) {
+        reloadScenario();
+    } else {
+        reloadWhileIdle();
+    }
+    if (player_) {
+        return *player_;
+    }
+    return *this;
 }
 
 // Only between sessions: a session keeps the printer it started with.
@@ -563,7 +437,7 @@ uint32_t Simulator::withUpper(uint16_t code, const CallRule* rule) {
 
 // "-> 0xCODE", with the detail when the code is an I/O failure.
 std::string Simulator::finish(const Outcome& outcome) {
-    std::string text = "-> " + text::hex16(outcome.code);
+    std::string text = "-> " + lvxio::text::hex16(outcome.code);
     if (outcome.code == static_cast<uint16_t>(PortIoError)) {
         lastDetail_ = outcome.detail;
         text += " detail=" + std::to_string(outcome.detail);

@@ -1,16 +1,17 @@
-// The simulated port library: one instance per loaded DLL, behind every exported entry point.
+// The simulated port library: one instance per loaded DLL, behind every exported entry point. It
+// reads the scenario and plays the printers it names, or hands the calls to the recording player
+// when the scenario names a recording.
 #pragma once
 
-#include "sim/CriticalSection.h"
+#include "lvxio/CriticalSection.h"
+#include "sim/PortCalls.h"
 #include "sim/PrinterSession.h"
-#include "sim/Replayer.h"
 #include "sim/Scenario.h"
 #include "sim/SimLog.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +19,9 @@
 
 namespace lvxsim {
 
-class Simulator {
+class RecordingPlayer;
+
+class Simulator : public PortCalls {
 public:
     // Result of a call that needs an open port when none is.
     static constexpr uint16_t NotOpenCode = 0x0104;
@@ -28,7 +31,8 @@ public:
     // The library's one simulator.
     static Simulator& instance();
 
-    Simulator() = default;
+    Simulator();
+    ~Simulator() override;
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
@@ -37,36 +41,38 @@ public:
     // DLL unload: logs it, with the port still open if any; processExit when the process ends.
     void detach(bool processExit);
 
+    // The section every call holds; the exports hold it across choose() and the call.
+    lvxio::CriticalSection& lock() { return lock_; }
+    // Reads the scenario again (at an open, or while no port is open) and gives what answers
+    // the call: the printers, or the player of the recording the scenario names.
+    PortCalls& choose(bool opening);
+
     // The entry points; each logs one line. Each gives its whole return register: the result in
     // the low 16 bits, and 0 above them unless a call rule puts garbage there.
-    uint32_t portOpen(uint16_t portId);
+    uint32_t portOpen(uint16_t portId) override;
     // Closes the open port.
-    uint32_t portClose();
+    uint32_t portClose() override;
     // The printer's device check result.
-    uint32_t checkDeviceId();
+    uint32_t checkDeviceId() override;
     // Writes the model name into a 100-byte buffer.
-    uint32_t getModelName(char* buffer);
+    uint32_t getModelName(char* buffer) override;
     // Writes the detail of the latest I/O failure.
-    uint32_t getIoErrorCode(int16_t* detail);
+    uint32_t getIoErrorCode(int16_t* detail) override;
     // Offers count bytes to the printer.
-    uint32_t send(const void* data, uint32_t count, uint8_t* flag);
+    uint32_t send(const void* data, uint32_t count, uint8_t* flag) override;
     // Hands out the next reply.
-    uint32_t receive(void* buffer, uint32_t* count);
+    uint32_t receive(void* buffer, uint32_t* count) override;
     // Writes the device ID into a buffer of size bytes.
-    uint32_t getDeviceId(char* buffer, uint32_t size);
+    uint32_t getDeviceId(char* buffer, uint32_t size) override;
     // Records the five time-outs.
     uint32_t setPortTimeOut(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth,
-                            uint32_t fifth);
+                            uint32_t fifth) override;
     // Writes how many bytes the latest send delivered.
-    uint32_t getPreviousSentDataSize(uint32_t* sent);
+    uint32_t getPreviousSentDataSize(uint32_t* sent) override;
     // Records the receive type.
-    uint32_t setReceiveType(uint32_t type);
+    uint32_t setReceiveType(uint32_t type) override;
 
 private:
-    // Answers a call from the recording being played back: write puts the recorded outputs
-    // into the caller's buffers. Logs the call with its recorded line, or the divergence.
-    uint32_t replay(const RecordedCall& came,
-                    const std::function<void(const RecordedCall&)>& write);
     // Re-reads the scenario file and adopts it when its text changed.
     void reloadScenario();
     // Between sessions every call looks for a changed scenario, so a call rule can reach the
@@ -91,7 +97,7 @@ private:
     // Copies text into a buffer of size bytes, NUL-terminated only if it fits; returns the copy.
     static std::string fill(char* buffer, uint32_t size, const std::string& text);
 
-    CriticalSection lock_;
+    lvxio::CriticalSection lock_;
     SimLog log_;
     std::string folder_;
     bool loaded_ = false;
@@ -106,7 +112,7 @@ private:
     // Calls of each entry point since the scenario was read.
     std::map<std::string, uint32_t> callCounts_;
     // The recording played back instead of the printers, when the scenario names one.
-    std::unique_ptr<Replayer> replayer_;
+    std::unique_ptr<RecordingPlayer> player_;
 };
 
 } // namespace lvxsim

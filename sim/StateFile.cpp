@@ -1,14 +1,14 @@
 #include "sim/StateFile.h"
 
-#include "sim/ByteText.h"
-#include "sim/FileHandle.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/FileHandle.h"
 
 namespace lvxsim {
 
 // The stored versions.
 std::map<PortId, NvmVersion> StateFile::read() const {
     std::string text;
-    if (!FileHandle::readAll(path_, text)) {
+    if (!lvxio::FileHandle::readAll(path_, text)) {
         return {};
     }
     return parse(text);
@@ -18,7 +18,7 @@ std::map<PortId, NvmVersion> StateFile::read() const {
 bool StateFile::store(PortId port, const NvmVersion& version) const {
     auto versions = read();
     versions[port] = version;
-    return FileHandle::writeAll(path_, format(versions));
+    return lvxio::FileHandle::writeAll(path_, format(versions));
 }
 
 // One "PORT VERSION" line each.
@@ -33,11 +33,11 @@ std::string StateFile::format(const std::map<PortId, NvmVersion>& versions) {
 // Lines "PORT VERSION"; others are skipped.
 std::map<PortId, NvmVersion> StateFile::parse(const std::string& text) {
     std::map<PortId, NvmVersion> versions;
-    for (const std::string& line : text::lines(text)) {
+    for (const std::string& line : lvxio::text::lines(text)) {
         const std::size_t space = line.find(' ');
         long long port = 0;
         NvmVersion version{};
-        if (space != std::string::npos && text::parseInteger(line.substr(0, space), port) &&
+        if (space != std::string::npos && lvxio::text::parseInteger(line.substr(0, space), port) &&
             port > 0 && port <= 0xFFFF && NvmImage::parseVersion(line.substr(space + 1), version)) {
             versions[static_cast<PortId>(port)] = version;
         }

@@ -2,7 +2,7 @@
 // build can run a native copy while cross-compiling.
 //   LorvexSimGen image FILE VERSION PAYLOAD_BYTES   e.g. image x.dcc 01.01.06 122880
 //   LorvexSimGen data FILE SIZE [SEED]              deterministic bytes, no image inside
-#include "sim/ByteText.h"
+#include "lvxio/ByteText.h"
 #include "sim/NvmImage.h"
 
 #include <cstdio>
@@ -23,7 +23,7 @@ int usage() {
 
 // A non-negative integer argument up to limit.
 bool count(const char* arg, long long limit, long long& value) {
-    return text::parseInteger(arg, value) && value >= 0 && value <= limit;
+    return lvxio::text::parseInteger(arg, value) && value >= 0 && value <= limit;
 }
 
 // Writes the whole file; false on any failure.

@@ -1,6 +1,7 @@
 // The recording library over the simulator, and the replay of what it recorded: the program
 // must not notice the recorder, and a replay must notice anything that differs.
 #include "Driver.h"
+#include "Product.h"
 #include "RecordedRun.h"
 #include "tests/support/SimControl.h"
 
@@ -133,6 +134,49 @@ TEST(RecorderWithoutRealLibrary, ToolShowsItsStartUpMessage) {
     EXPECT_EQ(guitest::messageText(box), "Cannot found DLL files.\nThis program is aborted.");
     guitest::pressButton(box, IDOK);
     EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// Data sends (longer than any command) the printer saw.
+std::size_t dataSends(const std::vector<simctl::LogRecord>& log) {
+    std::size_t sends = 0;
+    for (const simctl::LogRecord& call : simctl::callsOf(log)) {
+        sends += call.name == "SendByLvx" && call.number("count") > 64 ? 1 : 0;
+    }
+    return sends;
+}
+
+// The recorder keeps nothing in the process: a program killed in the middle of an update leaves
+// a recording with every data send the printer saw, but for at most the one in flight.
+TEST(RecorderWriteThrough, AKilledProgramLosesAtMostTheCallInFlight) {
+    simctl::Scenario scenario;
+    scenario.printer(simctl::lpt(1)).rate(4000);
+    guitest::DriverOptions options;
+    options.companions.clear();
+    options.files.emplace_back(simctl::ScenarioFileName, scenario.text());
+    guitest::Driver driver("write-through", options);
+    const std::string bin = guitest::Driver::binaryFolder() + "\\";
+    driver.folder().copyIn(bin + "recorder\\Lorvex.dll", "Lorvex.dll");
+    driver.folder().copyIn(bin + "Lorvex.dll", "Lorvex.real.dll");
+    driver.folder().copyIn(bin + simctl::SampleImageName, simctl::SampleImageName);
+    const simctl::SimFiles files = simctl::SimFiles::in(driver.folder().path());
+    driver.setEnvironment("LORVEX_SIM_SCENARIO", files.scenario);
+    driver.setEnvironment("LORVEX_SIM_LOG", files.log);
+    driver.setEnvironment("LORVEX_SIM_CAPTURE", files.capture);
+    driver.setEnvironment("LORVEX_SIM_STATE", files.state);
+    guitest::AppProcess& app = driver.start();
+    const guitest::Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
+    main.child(IDC_UPDATE).clickByMessage();
+    guitest::waitFor("five data sends", [&] { return dataSends(simctl::readLog(files.log)) >= 5; });
+    app.kill();
+    const std::size_t seen = dataSends(simctl::readLog(files.log));
+    const std::string recording = simctl::readFile(driver.folder().file("Lorvex.rec"));
+    std::size_t recorded = 0;
+    for (std::size_t at = recording.find(" crc="); at != std::string::npos;
+         at = recording.find(" crc=", at + 1)) {
+        ++recorded;
+    }
+    EXPECT_GE(recorded, 5u);
+    EXPECT_GE(recorded + 1, seen) << recording;
 }
 
 } // namespace

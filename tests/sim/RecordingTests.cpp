@@ -1,12 +1,13 @@
 // The recording format: what the recorder writes is what the replay reads, and a line that
 // cannot be read is named.
-#include "sim/Recording.h"
+#include "CallPatterns.h"
+#include "lvxio/Recording.h"
 #include "tests/support/SimControl.h"
 
 #include <gtest/gtest.h>
 
-using lvxsim::RecordedCall;
-using lvxsim::Recording;
+using lvxio::RecordedCall;
+using lvxio::Recording;
 
 namespace {
 
@@ -79,8 +80,7 @@ TEST(RecordingFormat, ABadLineIsNamedAndOperationsAreFound) {
     const std::vector<RecordedCall> read = Recording::parseAll(text, problems);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].rfind("line 4: ", 0), 0u) << problems[0];
-    EXPECT_EQ(Recording::operations(read),
-              (std::vector<std::string>{"update", "verify", "verify"}));
+    EXPECT_EQ(replay::operations(read), (std::vector<std::string>{"update", "verify", "verify"}));
 }
 
 } // namespace

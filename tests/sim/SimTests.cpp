@@ -24,8 +24,12 @@ const auto& EntryPoints = lvx::EntryPointNames;
 // A loaded DLL, freed on destruction.
 class Library {
 public:
-    // Loads the DLL at path.
-    explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+    // Loads the DLL at path as the tool does: what it imports (the recorder's real library) is
+    // looked for in its own folder and the system's.
+    explicit Library(const std::string& path)
+        : module_(LoadLibraryExA(path.c_str(), nullptr,
+                                 LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    }
     // Frees the DLL if still loaded.
     ~Library() { unload(); }
     Library(const Library&) = delete;

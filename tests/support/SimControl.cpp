@@ -1,7 +1,7 @@
 #include "SimControl.h"
 
-#include "sim/ByteText.h"
-#include "sim/FileHandle.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/FileHandle.h"
 #include "sim/NvmImage.h"
 #include "sim/PrinterSession.h"
 #include "sim/StateFile.h"
@@ -17,17 +17,17 @@ namespace simctl {
 
 namespace {
 
-using lvxsim::text::quote;
+using lvxio::text::quote;
 
 // "CODE DETAIL" as the scenario writes outcomes.
 std::string outcome(uint16_t code, int16_t detail) {
-    return lvxsim::text::hex16(code) + " " + std::to_string(detail);
+    return lvxio::text::hex16(code) + " " + std::to_string(detail);
 }
 
 // Four upper-case hex digits of an NVM address.
 std::string address4(uint16_t address) {
-    return lvxsim::text::hex8(static_cast<uint8_t>(address >> 8)) +
-           lvxsim::text::hex8(static_cast<uint8_t>(address & 0xFF));
+    return lvxio::text::hex8(static_cast<uint8_t>(address >> 8)) +
+           lvxio::text::hex8(static_cast<uint8_t>(address & 0xFF));
 }
 
 // Reads `key=value` pairs from line[pos..) up to "->" or the end; quoted values unquoted.
@@ -51,7 +51,7 @@ std::size_t readPairs(const std::string& line, std::size_t pos,
         pos = eq + 1;
         std::string value;
         if (pos < line.size() && line[pos] == '"') {
-            if (!lvxsim::text::unquote(line, pos, value)) {
+            if (!lvxio::text::unquote(line, pos, value)) {
                 value = line.substr(pos);
                 pos = line.size();
             }
@@ -71,7 +71,7 @@ LogRecord parseLine(const std::string& line) {
     r.raw = line;
     std::size_t pos = line.find(' ');
     long long pid = 0;
-    if (pos == std::string::npos || !lvxsim::text::parseInteger(line.substr(0, pos), pid)) {
+    if (pos == std::string::npos || !lvxio::text::parseInteger(line.substr(0, pos), pid)) {
         r.note = line;
         return r;
     }
@@ -98,7 +98,7 @@ LogRecord parseLine(const std::string& line) {
         pos += 3;
         const std::size_t end = line.find(' ', pos);
         long long result = 0;
-        if (lvxsim::text::parseInteger(line.substr(pos, end - pos), result)) {
+        if (lvxio::text::parseInteger(line.substr(pos, end - pos), result)) {
             r.hasResult = true;
             r.result = static_cast<uint16_t>(result & 0xFFFF);
         }
@@ -130,8 +130,8 @@ std::string versionReadCommand() {
 }
 // The read of one NVM byte.
 std::string addressReadCommand(uint16_t address) {
-    return "CD 2,3,12," + lvxsim::text::hex8(static_cast<uint8_t>(address >> 8)) + "," +
-           lvxsim::text::hex8(static_cast<uint8_t>(address & 0xFF)) + "\r\n";
+    return "CD 2,3,12," + lvxio::text::hex8(static_cast<uint8_t>(address >> 8)) + "," +
+           lvxio::text::hex8(static_cast<uint8_t>(address & 0xFF)) + "\r\n";
 }
 // Leaves the language.
 std::string leaveDiagCommand() {
@@ -168,7 +168,7 @@ Scenario::Printer& Scenario::Printer::version(const std::string& text) {
 }
 // One NVM byte.
 Scenario::Printer& Scenario::Printer::nvm(uint16_t address, uint8_t value) {
-    return line("nvm " + address4(address) + " = " + lvxsim::text::hex8(value));
+    return line("nvm " + address4(address) + " = " + lvxio::text::hex8(value));
 }
 // Version read reply bytes.
 Scenario::Printer& Scenario::Printer::versionReply(const std::string& bytes) {
@@ -271,7 +271,7 @@ Scenario& Scenario::statePath(const std::string& path) {
 
 // Open result for empty ports.
 Scenario& Scenario::noPrinterResult(uint16_t code) {
-    globals_.push_back("noprinter = " + lvxsim::text::hex16(code));
+    globals_.push_back("noprinter = " + lvxio::text::hex16(code));
     return *this;
 }
 
@@ -286,7 +286,7 @@ Scenario& Scenario::failCall(const std::string& entry, uint16_t code, int16_t de
 
 // A call rule on the upper half of the return register.
 Scenario& Scenario::upperBits(const std::string& entry, uint16_t upper, uint32_t atCall) {
-    globals_.push_back("upper " + entry + " = " + lvxsim::text::hex16(upper) +
+    globals_.push_back("upper " + entry + " = " + lvxio::text::hex16(upper) +
                        (atCall != 0 ? " at " + std::to_string(atCall) : std::string()));
     return *this;
 }
@@ -335,19 +335,19 @@ std::string LogRecord::value(const std::string& key) const {
 // Value of key as a number.
 long long LogRecord::number(const std::string& key) const {
     long long n = 0;
-    return lvxsim::text::parseInteger(value(key), n) ? n : 0;
+    return lvxio::text::parseInteger(value(key), n) ? n : 0;
 }
 
 // Hex value of key decoded.
 std::string LogRecord::bytes(const std::string& key) const {
     std::string out;
-    return lvxsim::text::fromHex(value(key), out) ? out : std::string();
+    return lvxio::text::fromHex(value(key), out) ? out : std::string();
 }
 
 // Every line of the log, in order.
 std::vector<LogRecord> readLog(const std::string& path) {
     std::vector<LogRecord> records;
-    for (const std::string& line : lvxsim::text::lines(readFile(path))) {
+    for (const std::string& line : lvxio::text::lines(readFile(path))) {
         if (!line.empty()) {
             records.push_back(parseLine(line));
         }
@@ -428,7 +428,7 @@ bool writeFile(const std::filesystem::path& path, const std::string& bytes) {
 // Deletes a file.
 bool removeFile(const std::string& path) {
     DeleteFileA(path.c_str());
-    return !lvxsim::FileHandle::exists(path);
+    return !lvxio::FileHandle::exists(path);
 }
 
 // The stored version for port, or empty.

@@ -2,8 +2,11 @@
 
 #include "diag/DiagReplies.h"
 #include "diag/HexByteParser.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/Recording.h"
 #include "ports/PortNames.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -311,10 +314,54 @@ void CheckHexByte(const uint8_t* data, std::size_t size) {
             "lower-case letters are refused");
 }
 
+// The line number a problem starts with ("line N: ..."), or 0.
+std::size_t ProblemLine(const std::string& problem) {
+    constexpr std::string_view prefix = "line ";
+    const std::size_t colon = problem.find(": ");
+    std::size_t line = 0;
+    if (problem.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos ||
+        !lvxio::text::parseNumber(
+            std::string_view(problem).substr(prefix.size(), colon - prefix.size()), line)) {
+        return 0;
+    }
+    return line;
+}
+
+// A recording from a customer's machine: every line that is not blank or a comment either
+// parses into a call or is refused with its line number; a call's time is finite and not
+// negative. Never a crash or an overflow (the sanitizers watch).
+void CheckRecording(const uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> lines = lvxio::text::lines(text);
+    std::vector<std::string> problems;
+    const std::vector<lvxio::RecordedCall> calls = lvxio::Recording::parseAll(text, problems);
+    std::size_t callLines = 0;
+    for (const std::string& line : lines) {
+        callLines += !line.empty() && line[0] != '#' ? 1 : 0;
+    }
+    Require(calls.size() + problems.size() == callLines,
+            "each call line is either a call or a problem");
+    for (const std::string& problem : problems) {
+        const std::size_t line = ProblemLine(problem);
+        Require(line >= 1 && line <= lines.size(), "a problem names a line of the recording");
+    }
+    for (const lvxio::RecordedCall& call : calls) {
+        Require(call.line >= 1 && call.line <= lines.size(), "a call knows its line");
+        Require(std::isfinite(call.millis) && call.millis >= 0, "a call's time is finite, >= 0");
+    }
+    std::vector<std::string> ports;
+    problems.clear();
+    lvxio::Recording::ports(text, ports, problems);
+    for (const std::string& problem : problems) {
+        const std::size_t line = ProblemLine(problem);
+        Require(line >= 1 && line <= lines.size(), "a ports problem names a line");
+    }
+}
+
 constexpr Target AllTargets[] = {
     {"version_reply", &CheckVersionReply}, {"memory_reply", &CheckMemoryReply},
     {"device_id", &CheckDeviceId},         {"port_id", &CheckPortId},
-    {"hex_byte", &CheckHexByte},
+    {"hex_byte", &CheckHexByte},           {"recording", &CheckRecording},
 };
 
 } // namespace

@@ -1,13 +1,15 @@
 // Byte strings as text: hex, C-style quoted strings and numbers, as the scenario and log use them.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
-namespace lvxsim::text {
+namespace lvxio::text {
 
 // Upper-case hex of the bytes, two digits each, no separators.
 std::string toHex(std::string_view bytes);
@@ -17,8 +19,19 @@ bool fromHex(std::string_view hex, std::string& bytes);
 std::string quote(std::string_view bytes);
 // Reads a quoted string starting at text[pos] == '"'; pos ends after the closing quote.
 bool unquote(std::string_view text, std::size_t& pos, std::string& bytes);
-// Parses a decimal (optionally negative) or 0x-prefixed hex integer, all of text.
+// Parses a decimal (optionally negative) or 0x-prefixed hex integer, all of text; false when it
+// does not fit in a long long.
 bool parseInteger(std::string_view text, long long& value);
+// Parses all of text as digits of base into T's own width, with a minus sign only for a signed
+// T; false for anything else or a number that does not fit.
+template <class T> bool parseNumber(std::string_view text, T& value, int base = 10) {
+    if (text.empty() || text[0] == '+') {
+        return false;
+    }
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    return error == std::errc() && stop == end;
+}
 // "0x" and four upper-case hex digits.
 std::string hex16(uint16_t value);
 // Two upper-case hex digits.
@@ -31,4 +44,4 @@ bool parseHex16(std::string_view text, uint16_t& value);
 // The lines of text, without their "\n" or "\r\n"; a last line without an ending counts.
 std::vector<std::string> lines(std::string_view text);
 
-} // namespace lvxsim::text
+} // namespace lvxio::text

@@ -1,6 +1,6 @@
-#include "sim/CriticalSection.h"
+#include "lvxio/CriticalSection.h"
 
-namespace lvxsim {
+namespace lvxio {
 
 // Initialises the section.
 CriticalSection::CriticalSection() {
@@ -29,4 +29,4 @@ CriticalSection::Guard::~Guard() {
     }
 }
 
-} // namespace lvxsim
+} // namespace lvxio

@@ -1,7 +1,10 @@
 // The recording of a port library session: a header, then one text line per call, written by
-// the recording library (recorder/) and played back by the simulator. Sends of data-file size
-// are kept as a piece (length, CRC-32, first and last bytes), everything else in full.
+// the recording library (recorder/) and played back by the simulator's recording player. Sends of
+// data-file size are kept as a piece (length, CRC-32, first and last bytes), everything else in
+// full.
 #pragma once
+
+#include "lvxio/EntryPoints.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace lvxsim {
+namespace lvxio {
 
 // One call as recorded: "TIME THREAD ENTRY ARGS -> 0xRESULT OUTPUTS".
 struct RecordedCall {
@@ -37,6 +40,8 @@ public:
     // First line of every recording; the version that follows it is the format's.
     static constexpr char Magic[] = "# Lorvex recording";
     static constexpr int FormatVersion = 1;
+    // The header line that lists the spooler's ports, each name quoted, in the spooler's order.
+    static constexpr char PortsLine[] = "# ports";
     // Sends up to this many bytes are commands and are kept whole; longer ones are data pieces.
     static constexpr uint32_t WholeSendLimit = 64;
     // Bytes kept from each end of a data piece.
@@ -47,18 +52,25 @@ public:
                                                                      uint32_t count);
     // The call as one line, without its line ending.
     static std::string format(const RecordedCall& call);
-    // Parses one call line; false (with why) for anything else.
+    // A call of entry with the values of its first arguments, keyed as the entry point says.
+    static RecordedCall call(const EntryPoint& entry, std::vector<std::string> argValues = {});
+    // Parses one call line; false (with why) for anything else: an unknown entry point, a key
+    // the entry point does not have, or a value that is not of its key's kind and width.
     static bool parse(const std::string& text, RecordedCall& call, std::string& why);
-    // The calls of a recording's text; comment lines are skipped, a bad line is a problem.
+    // The calls of a recording's text; comment lines are skipped, a bad line is a problem that
+    // names its line number.
     static std::vector<RecordedCall> parseAll(const std::string& text,
                                               std::vector<std::string>& problems);
+    // The header line of the spooler's port names, without its line ending.
+    static std::string portsLine(const std::vector<std::string>& names);
+    // The port names of the header's ports line; false when there is none (an older recording),
+    // with a problem when it cannot be read.
+    static bool ports(const std::string& text, std::vector<std::string>& names,
+                      std::vector<std::string>& problems);
     // The arguments as "key=value ..." for messages.
     static std::string describe(const RecordedCall& call);
-    // The operations the calls show, in order: "update" for a port session that sends data
-    // pieces, "verify" for one that reads the device ID or enters the diagnostic language.
-    static std::vector<std::string> operations(const std::vector<RecordedCall>& calls);
     // True when the send argument lists hold a data piece.
     static bool isPiece(const RecordedCall& call);
 };
 
-} // namespace lvxsim
+} // namespace lvxio

@@ -1,8 +1,8 @@
-#include "sim/Crc32.h"
+#include "lvxio/Crc32.h"
 
 #include <array>
 
-namespace lvxsim {
+namespace lvxio {
 
 namespace {
 
@@ -33,4 +33,4 @@ void Crc32::update(const void* data, std::size_t size) {
     }
 }
 
-} // namespace lvxsim
+} // namespace lvxio

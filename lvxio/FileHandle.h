@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace lvxsim {
+namespace lvxio {
 
 class FileHandle {
 public:
@@ -39,4 +39,4 @@ private:
     HANDLE handle_;
 };
 
-} // namespace lvxsim
+} // namespace lvxio

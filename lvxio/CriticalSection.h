@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace lvxsim {
+namespace lvxio {
 
 class CriticalSection {
 public:
@@ -36,4 +36,4 @@ private:
     CRITICAL_SECTION section_;
 };
 
-} // namespace lvxsim
+} // namespace lvxio

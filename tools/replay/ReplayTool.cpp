@@ -6,13 +6,19 @@
 //     the whole recording replayed without divergence (and the boxes are the expected ones).
 //   corvane_replay record SCENARIO OUT.rec [--expect OUT.expect] update|verify ...
 //     runs the program on the recorder over the simulator and keeps the recording and the
-//     boxes' texts.
+//     boxes' texts. The scenario's comment lines "# ports: NAME ..." and "# port: NAME" give the
+//     spooler's ports for the run and the port chosen (else this machine's, and "Auto
+//     selection").
 #include "RecordedRun.h"
 #include "Wait.h"
+#include "lvxio/ByteText.h"
 #include "tests/support/SimControl.h"
 
 #include <cstdio>
 #include <exception>
+#include <iterator>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,20 +72,21 @@ bool parseOptions(int argc, char** argv, Options& options) {
 
 // The expected boxes, one line each; a missing file expects none.
 std::vector<std::string> readExpected(const std::string& path) {
-    std::vector<std::string> lines;
-    std::string text = simctl::readFile(path);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end;
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    return lvxio::text::lines(simctl::readFile(path));
+}
+
+// The words after "# KEY:" on the scenario's first line that starts so.
+std::optional<std::vector<std::string>> commentWords(const std::string& scenario,
+                                                     const std::string& key) {
+    const std::string prefix = "# " + key + ":";
+    for (const std::string& line : lvxio::text::lines(scenario)) {
+        if (line.compare(0, prefix.size(), prefix) == 0) {
+            std::istringstream words(line.substr(prefix.size()));
+            return std::vector<std::string>{std::istream_iterator<std::string>(words),
+                                            std::istream_iterator<std::string>()};
         }
-        lines.push_back(line);
-        start = end + 1;
     }
-    return lines;
+    return std::nullopt;
 }
 
 int record(const Options& options) {
@@ -87,6 +94,9 @@ int record(const Options& options) {
     setup.library = guitest::RunSetup::Library::Recorder;
     setup.scenario = simctl::readFile(options.input);
     setup.operations = options.operations;
+    setup.ports = commentWords(setup.scenario, "ports");
+    const auto port = commentWords(setup.scenario, "port");
+    setup.port = port && !port->empty() ? port->front() : std::string();
     const guitest::RunResult run = guitest::runOperations("record", setup);
     if (run.recording.empty() || !simctl::writeFile(options.output, run.recording)) {
         std::printf("no recording was written\n");

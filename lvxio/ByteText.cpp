@@ -1,6 +1,6 @@
-#include "sim/ByteText.h"
+#include "lvxio/ByteText.h"
 
-namespace lvxsim::text {
+namespace lvxio::text {
 
 namespace {
 
@@ -149,31 +149,27 @@ bool unquote(std::string_view text, std::size_t& pos, std::string& bytes) {
     return false;
 }
 
-// Parses a whole decimal or 0x-hex integer.
+// Parses a whole decimal or 0x-hex integer; the digits after the sign and prefix must carry no
+// sign of their own ("0x-1" is no number).
 bool parseInteger(std::string_view text, long long& value) {
-    bool negative = false;
-    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        negative = text[0] == '-';
-        i = 1;
+        text.remove_prefix(1);
     }
     int base = 10;
-    if (text.size() >= i + 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
-        i += 2;
+        text.remove_prefix(2);
     }
-    if (i >= text.size() || text.size() - i > 16) {
+    unsigned long long magnitude = 0;
+    if (!parseNumber(text, magnitude, base)) {
         return false;
     }
-    long long result = 0;
-    for (; i < text.size(); ++i) {
-        const int digit = hexValue(text[i]);
-        if (digit < 0 || digit >= base) {
-            return false;
-        }
-        result = result * base + digit;
+    const auto limit = static_cast<unsigned long long>(INT64_MAX);
+    if (magnitude > limit + (negative ? 1u : 0u)) {
+        return false;
     }
-    value = negative ? -result : result;
+    value = negative ? static_cast<long long>(0ull - magnitude) : static_cast<long long>(magnitude);
     return true;
 }
 
@@ -239,4 +235,4 @@ std::vector<std::string> lines(std::string_view text) {
     return result;
 }
 
-} // namespace lvxsim::text
+} // namespace lvxio::text

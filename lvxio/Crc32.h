@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lvxsim {
+namespace lvxio {
 
 class Crc32 {
 public:
@@ -19,4 +19,4 @@ private:
     uint32_t state_ = 0xFFFFFFFFu;
 };
 
-} // namespace lvxsim
+} // namespace lvxio

@@ -1,13 +1,16 @@
-#include "sim/Recording.h"
+#include "lvxio/Recording.h"
 
-#include "sim/ByteText.h"
-#include "sim/Crc32.h"
+#include "lvxio/ByteText.h"
+#include "lvxio/Crc32.h"
+
+#include <charconv>
+#include <system_error>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
-namespace lvxsim {
+namespace lvxio {
 
 namespace {
 
@@ -76,15 +79,61 @@ std::string word(const std::string& text, std::size_t& pos) {
     return w;
 }
 
-// Parses a whole hex number.
-bool parseHex32(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 8) {
-        return false;
+// Exactly digits hex digits into a 32-bit value.
+bool parseHexWidth(std::string_view text, std::size_t digits, uint32_t& value) {
+    return text.size() == digits && text::parseNumber(text, value, 16);
+}
+
+// Whether all of value is a number of T's width in base.
+template <class T> bool fits(const std::string& value, int base = 10) {
+    T parsed{};
+    return text::parseNumber(value, parsed, base);
+}
+
+// Whether value is of the kind its key holds, in the width of the field it came from.
+bool validValue(const std::string& key, const std::string& value) {
+    std::string bytes;
+    if (key == "port") {
+        return fits<uint16_t>(value);
     }
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(text.c_str(), &end, 16);
-    value = static_cast<uint32_t>(v);
-    return end != nullptr && *end == '\0';
+    if (key == "detail") {
+        return fits<int16_t>(value);
+    }
+    if (key == "flag") {
+        return value.size() == 2 && fits<uint8_t>(value, 16);
+    }
+    if (key == "crc") {
+        return value.size() == 8 && fits<uint32_t>(value, 16);
+    }
+    if (key == "data" || key == "head" || key == "tail") {
+        return value == "null" || text::fromHex(value, bytes);
+    }
+    if (key == "text") {
+        std::size_t pos = 0;
+        return text::unquote(value, pos, bytes) && pos == value.size();
+    }
+    if (key == MissingKey) {
+        return value == "1";
+    }
+    // count, size, the time-outs, type, sent, got.
+    return fits<uint32_t>(value);
+}
+
+// Every key must be one the entry point records, with a value of its kind.
+bool validPairs(const std::vector<std::pair<std::string, std::string>>& list,
+                bool (EntryPoint::*known)(std::string_view) const, const EntryPoint& entry,
+                std::string& why) {
+    for (const auto& [key, value] : list) {
+        if (!(entry.*known)(key)) {
+            why = std::string(entry.name) + " records no " + key;
+            return false;
+        }
+        if (!validValue(key, value)) {
+            why = "bad value of " + key + ": " + value;
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -136,24 +185,41 @@ std::string Recording::format(const RecordedCall& call) {
     return head + call.entry + joined(call.args) + " -> " + result + joined(call.outputs);
 }
 
+RecordedCall Recording::call(const EntryPoint& entry, std::vector<std::string> argValues) {
+    RecordedCall made;
+    made.entry = entry.name;
+    for (std::size_t i = 0; i < argValues.size() && i < entry.args.size(); ++i) {
+        made.args.emplace_back(entry.args[i], std::move(argValues[i]));
+    }
+    return made;
+}
+
+// A recording comes from a customer's machine: nothing in it is trusted.
 bool Recording::parse(const std::string& text, RecordedCall& call, std::string& why) {
     call = RecordedCall{};
     std::size_t pos = 0;
     const std::string time = word(text, pos);
-    char* end = nullptr;
-    call.millis = std::strtod(time.c_str(), &end);
-    if (time.empty() || end == nullptr || *end != '\0') {
-        why = "expected the time in milliseconds";
+    const char* timeEnd = time.data() + time.size();
+    const auto [stop, error] = std::from_chars(time.data(), timeEnd, call.millis);
+    if (time.empty() || error != std::errc() || stop != timeEnd || !std::isfinite(call.millis) ||
+        call.millis < 0) {
+        why = "expected the time in milliseconds, a finite number not below 0";
         return false;
     }
     const std::string thread = word(text, pos);
-    if (thread.size() < 2 || thread[0] != 'T' || !parseHex32(thread.substr(1), call.thread)) {
-        why = "expected the thread as T and hex digits";
+    if (thread.size() < 2 || thread.size() > 9 || thread[0] != 'T' ||
+        !text::parseNumber(std::string_view(thread).substr(1), call.thread, 16)) {
+        why = "expected the thread as T and up to eight hex digits";
         return false;
     }
     call.entry = word(text, pos);
-    if (call.entry.empty() || !readPairs(text, pos, call.args, why)) {
-        why = why.empty() ? "expected the entry point" : why;
+    const EntryPoint* entry = findEntryPoint(call.entry);
+    if (entry == nullptr) {
+        why = call.entry.empty() ? "expected the entry point" : "unknown entry point " + call.entry;
+        return false;
+    }
+    if (!readPairs(text, pos, call.args, why) ||
+        !validPairs(call.args, &EntryPoint::hasArg, *entry, why)) {
         return false;
     }
     if (text.compare(pos, 2, "->") != 0) {
@@ -163,11 +229,12 @@ bool Recording::parse(const std::string& text, RecordedCall& call, std::string& 
     pos += 2;
     const std::string result = word(text, pos);
     if (result.size() != 10 || result.compare(0, 2, "0x") != 0 ||
-        !parseHex32(result.substr(2), call.result)) {
+        !parseHexWidth(std::string_view(result).substr(2), 8, call.result)) {
         why = "expected the result as 0x and eight hex digits";
         return false;
     }
-    return readPairs(text, pos, call.outputs, why);
+    return readPairs(text, pos, call.outputs, why) &&
+           validPairs(call.outputs, &EntryPoint::hasOutput, *entry, why);
 }
 
 std::vector<RecordedCall> Recording::parseAll(const std::string& text,
@@ -179,14 +246,14 @@ std::vector<RecordedCall> Recording::parseAll(const std::string& text,
         if (line.empty() || line[0] == '#') {
             continue;
         }
-        RecordedCall call;
+        RecordedCall parsed;
         std::string why;
-        if (!parse(line, call, why)) {
+        if (!parse(line, parsed, why)) {
             problems.push_back("line " + std::to_string(i + 1) + ": " + why);
             continue;
         }
-        call.line = i + 1;
-        calls.push_back(std::move(call));
+        parsed.line = i + 1;
+        calls.push_back(std::move(parsed));
     }
     return calls;
 }
@@ -199,33 +266,37 @@ bool Recording::isPiece(const RecordedCall& call) {
     return !call.arg("crc").empty();
 }
 
-// Port detection opens ports too, but only checks the device: Verify reads its ID and enters
-// the language, Update sends the data file.
-std::vector<std::string> Recording::operations(const std::vector<RecordedCall>& calls) {
-    // "@ZKL ENTER" in hex.
-    static const std::string enter = text::toHex("@ZKL ENTER");
-    std::vector<std::string> found;
-    std::string current;
-    for (const RecordedCall& call : calls) {
-        if (call.entry == "PortOpenByLvx") {
-            current.clear();
-            continue;
-        }
-        if (!current.empty()) {
-            continue;
-        }
-        if (call.entry == "SendByLvx" && isPiece(call)) {
-            current = "update";
-        } else if (call.entry == "GetDeviceIDByLvx" ||
-                   (call.entry == "SendByLvx" &&
-                    call.arg("data").find(enter) != std::string::npos)) {
-            current = "verify";
-        }
-        if (!current.empty()) {
-            found.push_back(current);
-        }
+std::string Recording::portsLine(const std::vector<std::string>& names) {
+    std::string line = PortsLine;
+    for (const std::string& name : names) {
+        line += " " + text::quote(name);
     }
-    return found;
+    return line;
 }
 
-} // namespace lvxsim
+bool Recording::ports(const std::string& text, std::vector<std::string>& names,
+                      std::vector<std::string>& problems) {
+    const std::vector<std::string> lines = text::lines(text);
+    const std::string prefix = std::string(PortsLine) + " ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line != PortsLine && line.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        names.clear();
+        std::size_t pos = std::char_traits<char>::length(PortsLine);
+        while (pos < line.size()) {
+            std::string name;
+            if (line[pos] != ' ' || !text::unquote(line, ++pos, name)) {
+                problems.push_back("line " + std::to_string(i + 1) +
+                                   ": expected the port names, each in quotes");
+                return false;
+            }
+            names.push_back(name);
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace lvxio

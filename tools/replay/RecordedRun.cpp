@@ -2,7 +2,11 @@
 
 #include "Driver.h"
 #include "Product.h"
-#include "sim/Recording.h"
+#include "CallPatterns.h"
+#include "Controls.h"
+#include "SpoolerPortsScope.h"
+#include "ports/PortNames.h"
+#include "lvxio/Recording.h"
 
 #include <windows.h>
 
@@ -39,6 +43,34 @@ void waitUntilIdle(const Window& main) {
     });
 }
 
+// The port list's item of that port (its name, or its name and " (MODEL)"). The list is filled
+// when it drops down, as the operator's choice needed too.
+void choosePort(const Window& main, const std::string& name) {
+    const Window list = main.child(IDC_PORT_LIST);
+    dropDownByClick(list);
+    closeDropDown(list);
+    int found = -1;
+    std::string items;
+    const auto find = [&] {
+        const std::vector<std::string> texts = list.comboItems();
+        items.clear();
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            items += " \"" + texts[i] + "\"";
+            if (texts[i] == name || texts[i].rfind(name + " (", 0) == 0) {
+                found = static_cast<int>(i);
+                return true;
+            }
+        }
+        return false;
+    };
+    try {
+        waitFor("the recorded port " + name + " in the port list", find);
+    } catch (const WaitTimeout&) {
+        throw std::runtime_error("the port list shows no " + name + ", only" + items);
+    }
+    selectComboItem(list, found);
+}
+
 } // namespace
 
 RunResult runOperations(const std::string& label, const RunSetup& setup) {
@@ -71,8 +103,15 @@ RunResult runOperations(const std::string& label, const RunSetup& setup) {
     driver.setEnvironment("LORVEX_SIM_CAPTURE", files.capture);
     driver.setEnvironment("LORVEX_SIM_STATE", files.state);
 
+    std::optional<replay::SpoolerPortsScope> ports;
+    if (setup.ports) {
+        ports.emplace(*setup.ports);
+    }
     AppProcess& app = driver.start();
     const Window main = app.waitForWindow(product::DialogClass, product::MainCaption);
+    if (!setup.port.empty()) {
+        choosePort(main, setup.port);
+    }
     RunResult result;
     for (std::size_t i = 0; i < setup.operations.size(); ++i) {
         const std::string& operation = setup.operations[i];
@@ -118,10 +157,24 @@ int replayRecording(const ReplayRequest& request, std::string& report) {
     setup.screenshot = request.screenshot;
     setup.data = request.data;
     std::vector<std::string> problems;
-    const std::vector<lvxsim::RecordedCall> calls =
-        lvxsim::Recording::parseAll(request.recording, problems);
-    setup.operations =
-        request.operations.empty() ? lvxsim::Recording::operations(calls) : request.operations;
+    const std::vector<lvxio::RecordedCall> calls =
+        lvxio::Recording::parseAll(request.recording, problems);
+    setup.operations = request.operations.empty() ? replay::operations(calls) : request.operations;
+    // The recorded machine's ports, when the recording lists them, and the item chosen there.
+    std::vector<std::string> ports;
+    if (lvxio::Recording::ports(request.recording, ports, problems)) {
+        setup.ports = ports;
+        setup.port = replay::chosenPort(calls, ports, [](const std::string& name) {
+            return static_cast<uint16_t>(PortIdFromText(name.c_str()));
+        });
+        std::string listed;
+        for (const std::string& name : ports) {
+            listed += " \"" + name + "\"";
+        }
+        report += "ports:" + listed +
+                  "\nchosen: " + (setup.port.empty() ? std::string("Auto selection") : setup.port) +
+                  "\n";
+    }
     for (const std::string& problem : problems) {
         report += "recording problem: " + problem + "\n";
     }
@@ -145,9 +198,9 @@ int replayRecording(const ReplayRequest& request, std::string& report) {
     report += "calls replayed: " + std::to_string(replayed) + " of " +
               std::to_string(calls.size()) + "\n";
     if (divergence.empty() && replayed < calls.size()) {
-        const lvxsim::RecordedCall& missed = calls[replayed];
+        const lvxio::RecordedCall& missed = calls[replayed];
         divergence = "replay divergence at line " + std::to_string(missed.line) + ": expected " +
-                     lvxsim::Recording::describe(missed) + ", came no further call";
+                     lvxio::Recording::describe(missed) + ", came no further call";
     }
     report += "first divergence: " + (divergence.empty() ? std::string("none") : divergence) + "\n";
     if (divergence.find("data piece") != std::string::npos) {

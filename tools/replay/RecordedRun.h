@@ -29,6 +29,10 @@ struct RunSetup {
     std::vector<std::string> operations;
     // A bitmap of the last box goes here (Windows path), when set.
     std::string screenshot;
+    // The spooler's ports for the run, when set (else this machine's, left as they are), and
+    // the port list item to choose before the first operation (empty: "Auto selection").
+    std::optional<std::vector<std::string>> ports;
+    std::string port;
 };
 
 struct RunResult {

@@ -1,8 +1,8 @@
-#include "sim/FileHandle.h"
+#include "lvxio/FileHandle.h"
 
 #include <utility>
 
-namespace lvxsim {
+namespace lvxio {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool FileHandle::exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-} // namespace lvxsim
+} // namespace lvxio
