@@ -1,8 +1,8 @@
 #include "app/UpdaterApp.h"
 
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "app/Operations.h"
 #include "ui/MainDialog.h"
 
 namespace {

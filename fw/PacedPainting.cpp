@@ -1,3 +1,4 @@
+#include "fw/Operations.h"
 #include "fw/PacedPainting.h"
 
 #include "fw/Trace.h"
@@ -6,7 +7,6 @@ namespace fw {
 
 namespace {
 
-constexpr char Operation[] = "Paced painting";
 // Apart from any timer the control's own class may set on its window.
 constexpr UINT_PTR TimerId = 0x5041;
 
@@ -18,7 +18,7 @@ void DrawNow(HWND control) {
     ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
     if (!::RedrawWindow(control, nullptr, nullptr,
                         RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
-        FailureTrace(Operation, "RedrawWindow").LastError();
+        FailureTrace(op::PacedPainting, "RedrawWindow").LastError();
     }
 }
 
@@ -47,7 +47,7 @@ PacedPainting::PacedPainting(HWND control, UINT periodMs) : control_(control) {
         return;
     }
     if (::SetTimer(control_, TimerId, periodMs, &Tick) == 0) {
-        FailureTrace(Operation, "SetTimer").LastError();
+        FailureTrace(op::PacedPainting, "SetTimer").LastError();
         return;
     }
     ::SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
@@ -59,7 +59,7 @@ PacedPainting::~PacedPainting() {
         return;
     }
     if (!::KillTimer(control_, TimerId)) {
-        FailureTrace(Operation, "KillTimer").LastError();
+        FailureTrace(op::PacedPainting, "KillTimer").LastError();
     }
     DrawNow(control_);
 }
