@@ -4,8 +4,8 @@
 # in another folder and requires the same SHA-256 for both Corvane.exe files and both zips.
 # Both builds take the time of the commit (SOURCE_DATE_EPOCH) and share one Wine prefix.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+begin_stage
 STAGE_START=$(date +%s)
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
