@@ -2,6 +2,8 @@
 
 #include "Program.h"
 
+#include "res/resource.h"
+
 #include <cctype>
 #include <utility>
 #include <stdexcept>

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -23,6 +24,9 @@ struct BitmapDelete {
     void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
 };
 
+// Between two looks at a window being pictured.
+constexpr Millis LookInterval{200};
+
 } // namespace
 
 // A WM_NULL sent is answered only after what was posted before it; the redraw is painted by the
@@ -34,8 +38,10 @@ void settleWindow(const Window& window, Millis limit) {
         }
     };
     answers();
+    // RDW_UPDATENOW has the window's thread paint before the call returns: a sent WM_NULL alone
+    // is answered before the paint that the redraw asks for.
     RedrawWindow(window.handle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     answers();
 }
 
@@ -85,14 +91,20 @@ std::vector<char> windowBitmap(const Window& window) {
     return file;
 }
 
-// Two looks that agree end the wait; a look that cannot be read is never taken for the picture.
+// Two looks that agree end the wait, the second a while after the first, so that a child still
+// painting has had its turn; a look that cannot be read is never taken for the picture.
 void savePicture(const Window& window, const std::string& path, Millis limit) {
     settleWindow(window, limit);
     std::vector<char> picture = windowBitmap(window);
+    auto lastLook = std::chrono::steady_clock::now();
     waitFor(
         "a steady picture of " + window.caption(),
         [&] {
+            if (std::chrono::steady_clock::now() - lastLook < LookInterval) {
+                return false;
+            }
             std::vector<char> look = windowBitmap(window);
+            lastLook = std::chrono::steady_clock::now();
             const bool steady = !look.empty() && look == picture;
             picture = std::move(look);
             return steady;
