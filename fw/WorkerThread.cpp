@@ -33,7 +33,6 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
     // cppcheck-suppress unreadVariable ; read below: cppcheck misses it after new (std::nothrow)
     auto launch = std::unique_ptr<Launch>(new (std::nothrow) Launch{body, argument});
     if (!thread || !launch) {
-        // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
         FailureTrace(op::WorkerThread, "new");
         return nullptr;
     }
