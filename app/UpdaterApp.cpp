@@ -1,10 +1,10 @@
 #include "app/UpdaterApp.h"
 
 #include "cli/CommandLineRun.h"
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "app/Operations.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 

@@ -1,6 +1,6 @@
 #include "cli/CommandLineRun.h"
 
-#include "app/Operations.h"
+#include "fw/Operations.h"
 #include "app/UpdaterApp.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/Status.h"

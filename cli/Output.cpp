@@ -1,7 +1,7 @@
 #include "cli/Output.h"
 
 #include "fw/Text.h"
-#include "app/Operations.h"
+#include "fw/Operations.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "cli/StopWindow.h"
 
-#include "app/Operations.h"
+#include "fw/Operations.h"
 #include "fw/Module.h"
 #include "fw/Trace.h"
 

@@ -1,6 +1,6 @@
 #include "coverage/CoverageDump.h"
 
-#include "app/Operations.h"
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 
 #include <windows.h>

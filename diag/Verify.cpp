@@ -1,10 +1,10 @@
 #include "diag/Verify.h"
 
 #include "diag/DiagReplies.h"
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "res/resource.h"
 

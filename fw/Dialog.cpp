@@ -1,6 +1,7 @@
 #include "fw/Dialog.h"
 
 #include "fw/Application.h"
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 #include "fw/Module.h"
 #include "fw/ResourceTypes.h"
@@ -72,7 +73,7 @@ INT_PTR Dialog::DoModal() {
                                              DialogProc, reinterpret_cast<LPARAM>(this));
     // The owner was checked above, so a failed run gives -1 (0 only for an invalid owner).
     if (result == -1) {
-        FailureTrace("Dialog", "DialogBoxParamA")
+        FailureTrace(op::Dialog, "DialogBoxParamA")
             .Result(static_cast<long long>(result))
             .LastError()
             .Note("template " + std::to_string(templateId_));
@@ -132,7 +133,7 @@ void Dialog::ApplyDialogInit() {
     const auto* data =
         loaded != nullptr ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     if (data == nullptr) {
-        FailureTrace("Dialog", "LoadResource")
+        FailureTrace(op::Dialog, "LoadResource")
             .LastError()
             .Note("dialog-init data of template " + std::to_string(templateId_));
         return;

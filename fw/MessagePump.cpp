@@ -1,5 +1,6 @@
 #include "fw/MessagePump.h"
 
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 
 namespace fw {
@@ -68,7 +69,7 @@ WaitResult WaitPumping(HANDLE handle, DWORD timeoutMs, MessageFilter* filter, He
         }
         if (woke == WAIT_FAILED) {
             if (failedWaits++ == 0) {
-                FailureTrace("Wait", "MsgWaitForMultipleObjectsEx").LastError();
+                FailureTrace(op::Wait, "MsgWaitForMultipleObjectsEx").LastError();
             }
             if (failedWaits == FailedWaitLimit) {
                 return WaitResult::Failed;

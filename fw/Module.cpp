@@ -1,5 +1,6 @@
 #include "fw/Module.h"
 
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 
 namespace fw {
@@ -32,11 +33,11 @@ DWORD FullPathFlags() {
 bool RestrictLibrarySearch() {
     const SetDefaultDllDirectoriesFn restrict = FindSetDefaultDllDirectories();
     if (restrict == nullptr) {
-        FailureTrace("Library search", "SetDefaultDllDirectories").Note("not in kernel32");
+        FailureTrace(op::LibrarySearch, "SetDefaultDllDirectories").Note("not in kernel32");
         return false;
     }
     if (!restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        FailureTrace("Library search", "SetDefaultDllDirectories").LastError();
+        FailureTrace(op::LibrarySearch, "SetDefaultDllDirectories").LastError();
         return false;
     }
     return true;
@@ -59,7 +60,7 @@ bool Module::LoadSystem(const wchar_t* fileName) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        FailureTrace("System folder", "GetSystemDirectoryW").Result(length).LastError();
+        FailureTrace(op::SystemFolder, "GetSystemDirectoryW").Result(length).LastError();
         return false;
     }
     return LoadFullPath(std::wstring(folder, length) + L"\\" + fileName);

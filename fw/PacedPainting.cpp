@@ -1,5 +1,6 @@
 #include "fw/PacedPainting.h"
 
+#include "fw/Operations.h"
 #include "fw/Trace.h"
 
 #include <commctrl.h>
@@ -8,7 +9,6 @@ namespace fw {
 
 namespace {
 
-constexpr char Operation[] = "Paced painting";
 // Apart from any timer the control's own class may set on its window.
 constexpr UINT_PTR TimerId = 0x5041;
 constexpr UINT_PTR SubclassId = 0x5041;
@@ -17,14 +17,14 @@ constexpr UINT_PTR SubclassId = 0x5041;
 
 PacedPainting::PacedPainting(HWND control, UINT periodMs) : control_(control) {
     if (::SetTimer(control_, TimerId, periodMs, nullptr) == 0) {
-        FailureTrace(Operation, "SetTimer").LastError();
+        FailureTrace(op::PacedPainting, "SetTimer").LastError();
         return;
     }
     timer_ = true;
     // Whatever the control shows now is where the pacing starts from.
     latest_ = handed_ = static_cast<int>(::SendMessageA(control_, PBM_GETPOS, 0, 0));
     if (!::SetWindowSubclass(control_, &BarProc, SubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        FailureTrace(Operation, "SetWindowSubclass");
+        FailureTrace(op::PacedPainting, "SetWindowSubclass");
         Stop();
         return;
     }
@@ -39,7 +39,7 @@ PacedPainting::~PacedPainting() {
     HandOn();
     Stop();
     if (!::UpdateWindow(control_)) {
-        FailureTrace(Operation, "UpdateWindow");
+        FailureTrace(op::PacedPainting, "UpdateWindow");
     }
 }
 
@@ -48,12 +48,12 @@ PacedPainting::~PacedPainting() {
 void PacedPainting::Stop() {
     if (active_) {
         if (!::RemoveWindowSubclass(control_, &BarProc, SubclassId)) {
-            FailureTrace(Operation, "RemoveWindowSubclass");
+            FailureTrace(op::PacedPainting, "RemoveWindowSubclass");
         }
         active_ = false;
     }
     if (timer_ && !::KillTimer(control_, TimerId)) {
-        FailureTrace(Operation, "KillTimer").LastError();
+        FailureTrace(op::PacedPainting, "KillTimer").LastError();
     }
     timer_ = false;
 }

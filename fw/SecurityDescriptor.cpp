@@ -1,3 +1,4 @@
+#include "fw/Operations.h"
 #include "fw/SecurityDescriptor.h"
 
 #include "fw/Module.h"
@@ -20,13 +21,13 @@ constexpr DWORD SddlRevision = 1;
 SecurityDescriptor::SecurityDescriptor(const char* sddl) {
     Module advapi;
     if (!advapi.LoadSystem(L"advapi32.dll")) {
-        FailureTrace("Security descriptor", "LoadLibraryExW").LastError().Note("advapi32");
+        FailureTrace(op::SecurityDescriptor, "LoadLibraryExW").LastError().Note("advapi32");
         return;
     }
     const auto convert =
         reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(advapi.Find(ConvertName)));
     if (convert == nullptr || !convert(sddl, SddlRevision, &descriptor_, nullptr)) {
-        FailureTrace("Security descriptor", ConvertName).LastError().Note(sddl);
+        FailureTrace(op::SecurityDescriptor, ConvertName).LastError().Note(sddl);
         descriptor_ = nullptr;
         return;
     }

@@ -1,3 +1,4 @@
+#include "fw/Operations.h"
 #include "fw/Text.h"
 
 #include "fw/Module.h"
@@ -26,7 +27,7 @@ std::string LoadResString(UINT id) {
         std::string buffer(size, '\0');
         const int copied = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(size));
         if (copied <= 0) {
-            FailureTrace("String table", "LoadStringA")
+            FailureTrace(op::StringTable, "LoadStringA")
                 .Result(copied)
                 .LastError()
                 .Note("id " + std::to_string(id));
@@ -37,7 +38,7 @@ std::string LoadResString(UINT id) {
             return buffer;
         }
     }
-    FailureTrace("String table", "LoadStringA").Note("id " + std::to_string(id) + " too long");
+    FailureTrace(op::StringTable, "LoadStringA").Note("id " + std::to_string(id) + " too long");
     return std::string();
 }
 
@@ -48,7 +49,7 @@ bool ProgramFolder(std::wstring& folder) {
         std::wstring path(size, L'\0');
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
         if (length == 0) {
-            FailureTrace("Program folder", "GetModuleFileNameW").LastError();
+            FailureTrace(op::ProgramFolder, "GetModuleFileNameW").LastError();
             return false;
         }
         if (length < size) {
@@ -58,7 +59,7 @@ bool ProgramFolder(std::wstring& folder) {
             return true;
         }
     }
-    FailureTrace("Program folder", "GetModuleFileNameW").Note("path too long");
+    FailureTrace(op::ProgramFolder, "GetModuleFileNameW").Note("path too long");
     return false;
 }
 

@@ -1,3 +1,4 @@
+#include "fw/Operations.h"
 #include "fw/WorkerThread.h"
 
 #include "fw/Trace.h"
@@ -32,8 +33,7 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
     // cppcheck-suppress unreadVariable ; read below: cppcheck misses it after new (std::nothrow)
     auto launch = std::unique_ptr<Launch>(new (std::nothrow) Launch{body, argument});
     if (!thread || !launch) {
-        // cppcheck-suppress unusedScopedObject ; the trace is written as the temporary ends
-        FailureTrace("Worker thread", "new");
+        FailureTrace(op::WorkerThread, "new");
         return nullptr;
     }
     // Priority is set while the thread cannot yet run.
@@ -41,13 +41,13 @@ std::unique_ptr<WorkerThread> WorkerThread::Start(Body body, void* argument, int
                                            flags | CREATE_SUSPENDED, nullptr);
     if (raw == 0) {
         // The run-time library keeps the system's error in _doserrno.
-        FailureTrace("Worker thread", "_beginthreadex").Result(errno).Error(_doserrno);
+        FailureTrace(op::WorkerThread, "_beginthreadex").Result(errno).Error(_doserrno);
         return nullptr;
     }
     launch.release();
     thread->handle_.Reset(reinterpret_cast<HANDLE>(raw));
     if (!::SetThreadPriority(thread->Handle(), priority)) {
-        FailureTrace("Worker thread", "SetThreadPriority").LastError();
+        FailureTrace(op::WorkerThread, "SetThreadPriority").LastError();
     }
     if ((flags & CREATE_SUSPENDED) == 0) {
         thread->Resume();

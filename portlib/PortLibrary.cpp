@@ -1,8 +1,8 @@
 #include "portlib/PortLibrary.h"
 
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 #include "portlib/LorvexApi.h"
 
 #include <windows.h>

@@ -1,9 +1,9 @@
 #include "ports/PortList.h"
 
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "ports/PortNames.h"
 #include "res/resource.h"

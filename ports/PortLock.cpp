@@ -1,8 +1,8 @@
 #include "ports/PortLock.h"
 
+#include "fw/Operations.h"
 #include "fw/SecurityDescriptor.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 
 #include <windows.h>
 

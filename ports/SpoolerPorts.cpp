@@ -1,8 +1,8 @@
 #include "ports/SpoolerPorts.h"
 
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 
 #include <new>
 

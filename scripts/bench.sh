@@ -8,10 +8,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-mkdir -p "$OUT"
-install_packages
-enter_32bit_machine "$0" "$@"
-choose_flavour
+begin_command "$0" "$@"
 build_and_start_wine
 cd "$OUT/$FLAVOUR/bin"
 "$WINELOADER" update_bench.exe "$@"

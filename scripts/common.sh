@@ -1,5 +1,5 @@
-# Shared by the run and test commands: packages, build flavours, a private Wine prefix, a display.
-# Sourced, not run.
+# Shared by the commands and the test command's stages: the start of a command, packages, build
+# flavours, CMake builds, a private Wine prefix, a display. Sourced, after set -euo pipefail.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 OUT=${CORVANE_OUT:-$ROOT/out}
@@ -12,6 +12,23 @@ stage_done() {
     now=$(date +%s)
     log "$1: $((now - ${STAGE_START:-$CORVANE_START})) s (total $((now - CORVANE_START)) s)"
     STAGE_START=$now
+}
+
+# The start of a stage of the test command, or of a command: out/ made, the run timed from here
+# (or from the command that runs it), whatever of the tool chain is missing installed.
+begin_stage() {
+    mkdir -p "$OUT"
+    export CORVANE_START=${CORVANE_START:-$(date +%s)}
+    install_packages
+}
+
+# The start of a command that runs the program: begin_stage, then the script again where 32-bit
+# code runs ("$@": its path and its arguments, as enter_32bit_machine takes them), and the
+# flavour to build and run there.
+begin_command() {
+    begin_stage
+    enter_32bit_machine "$@"
+    choose_flavour
 }
 
 # Installs whatever of the tool chain is missing (Debian packages only).
@@ -124,35 +141,58 @@ enter_32bit_machine() {
 # natively or emulated. Only where neither works is the x86_64 build of the same sources run.
 choose_flavour() {
     if runs_32bit; then
-        FLAVOUR=i686
-        export WINELOADER=/usr/lib/wine/wine WINEARCH=win32
+        use_flavour i686
     else
-        FLAVOUR=x86_64
-        export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
         log "************************************************************************"
         log "WARNING: 32-bit code runs here neither natively nor under qemu-i386."
         log "Running the x86_64 build of the same sources: NOT the program we ship."
         log "************************************************************************"
+        use_flavour x86_64
     fi
+}
+
+# Sets FLAVOUR to the one given and the Wine loader and settings that run it.
+use_flavour() {
+    FLAVOUR=$1
+    case $FLAVOUR in
+    i686) export WINELOADER=/usr/lib/wine/wine WINEARCH=win32 ;;
+    x86_64) export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64 ;;
+    esac
     export WINEDEBUG=${WINEDEBUG:--all}
     # No prompts for the .NET and HTML engines that the tool never uses; no debugger on a crash
     # (it would wait for ever instead of letting the test fail).
     export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
 }
 
-# Configures and builds one flavour into $OUT/<flavour>; extra arguments go to CMake.
+# Configures the CMake project in SOURCE into BUILD and builds it, logging each step to
+# $OUT/configure-NAME.log and $OUT/build-NAME.log and showing the log's end when a step fails:
+#   cmake_build NAME SOURCE BUILD [CONFIGURE ARGUMENT ...] [-- BUILD ARGUMENT ...]
+# The build's warnings are shown, once each.
+cmake_build() {
+    local name=$1 source=$2 build=$3
+    shift 3
+    local configure=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        configure+=("$1")
+        shift
+    done
+    [ $# -eq 0 ] || shift
+    cmake -S "$source" -B "$build" "${configure[@]}" >"$OUT/configure-$name.log" ||
+        { cat "$OUT/configure-$name.log"; return 1; }
+    cmake --build "$build" -j"$(nproc)" "$@" -- --no-print-directory >"$OUT/build-$name.log" 2>&1 ||
+        { tail -60 "$OUT/build-$name.log"; return 1; }
+    if grep -q 'warning:' "$OUT/build-$name.log"; then
+        grep 'warning:' "$OUT/build-$name.log" | sort -u | head -20
+    fi
+}
+
+# Configures and builds one flavour of the program, Release, into $OUT/<flavour>; extra
+# arguments go to the configure step, and after "--" to the build step.
 build_flavour() {
     local flavour=$1
     shift
-    local dir=$OUT/$flavour
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$flavour-mingw.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "$@" >"$OUT/configure-$flavour.log" ||
-        { cat "$OUT/configure-$flavour.log"; return 1; }
-    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory >"$OUT/build-$flavour.log" 2>&1 ||
-        { tail -60 "$OUT/build-$flavour.log"; return 1; }
-    if grep -q 'warning:' "$OUT/build-$flavour.log"; then
-        grep 'warning:' "$OUT/build-$flavour.log" | sort -u | head -20
-    fi
+    cmake_build "$flavour" "$ROOT" "$OUT/$flavour" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$flavour-mingw.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "$@"
 }
 
 # Uses a Wine prefix of the project's own ($CORVANE_PREFIX, else one per flavour under out/), made
@@ -212,15 +252,20 @@ start_wineserver() {
     "$WINELOADER" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
-# Builds the flavour with its tests and tools, then brings up a display, the prefix and its Wine
-# server, ended when the script exits: what a script needs to run the test programs.
-build_and_start_wine() {
-    log "building $FLAVOUR (if needed)"
-    build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
+# Brings up a display, the prefix of $FLAVOUR and its Wine server, ended when the script exits.
+start_wine() {
     ensure_display
     prepare_prefix
     trap stop_display EXIT
     start_wineserver
+}
+
+# Builds the flavour with its tests and tools, then starts Wine: what a script needs to run the
+# test programs.
+build_and_start_wine() {
+    log "building $FLAVOUR (if needed)"
+    build_flavour "$FLAVOUR" -DBUILD_TESTING=ON
+    start_wine
 }
 
 # Ends the private Xvfb and the prefix's Wine server.

@@ -10,12 +10,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-mkdir -p "$OUT"
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
 STAGE_START=$(date +%s)
-install_packages
-enter_32bit_machine "$0" "$@"
-choose_flavour
+begin_command "$0" "$@"
 if [ "$FLAVOUR" != i686 ]; then
     log "the release's pictures need the i686 program running under 32-bit Wine, and it cannot run here"
     exit 1
@@ -31,58 +27,28 @@ export SOURCE_DATE_EPOCH
 BUILD=$OUT/release-i686
 STAGE=$OUT/release-stage
 rm -rf "$BUILD" "$STAGE"
-mkdir -p "$STAGE/run" "$STAGE/shots" "$STAGE/zip" "$OUT/release"
+mkdir -p "$STAGE/bmp" "$STAGE/shots" "$STAGE/zip" "$OUT/release"
 log "building i686 Release (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >"$OUT/configure-release.log" ||
-    { cat "$OUT/configure-release.log"; exit 1; }
-# The program, and for its pictures the simulated library and the sample data file.
-cmake --build "$BUILD" -j"$(nproc)" --target Corvane Lorvex lorvex_sample_image lorvex_recorder -- --no-print-directory \
-    >"$OUT/build-release.log" 2>&1 ||
-    { tail -60 "$OUT/build-release.log"; exit 1; }
+# The program, the recorder for the support kit, and for the pictures the simulated library, the
+# sample data file and the program that takes them.
+cmake_build release "$ROOT" "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -- \
+    --target Corvane Lorvex lorvex_sample_image lorvex_recorder GuideShots
 version=$(cat "$BUILD/version.txt")
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -static -I"$ROOT" -o "$STAGE/run/GuideShots.exe" \
-    "$ROOT/docs/shots/GuideShots.cpp" -luser32 -ladvapi32
 stage_done "building the release"
 
-# The guide's pictures: the program on a simulated printer on LPT1 (docs/shots/GuideShots.cpp).
-ensure_display
+# The guide's pictures: the program on a simulated printer on LPT1 (tools/guide-shots), taken as
+# BMP files; the PNG holds no chunk of the time it was made.
 export CORVANE_PREFIX=${CORVANE_PREFIX:-$OUT/wineprefix-release-$FLAVOUR}
-prepare_prefix
-trap stop_display EXIT
-cp "$BUILD/bin/Corvane.exe" "$BUILD/bin/Lorvex.dll" "$BUILD/bin/NV(01_01_06)_update.dcc" "$STAGE/run/"
-
-# A window is shown before it is painted: the picture is taken once two in a row agree. No
-# chunk holds the time it was taken.
-take_picture() {
-    local name=$1 geometry=$2 first=$STAGE/$1.a.png second=$STAGE/$1.b.png
-    import -window root -crop "$geometry" +repage "$first"
-    local _
-    for _ in $(seq 1 60); do
-        import -window root -crop "$geometry" +repage "$second"
-        compare -metric AE "$first" "$second" null: 2>/dev/null && break
-        mv "$second" "$first"
-        sleep 0.2
-    done
-    convert "$second" -strip -define png:exclude-chunks=date,time +set date:create +set date:modify \
-        "$STAGE/shots/$name.png"
-    rm -f "$first" "$second"
-}
-
+start_wine
 log "taking the guide's pictures"
-(
-    cd "$STAGE/run"
-    "$WINELOADER" GuideShots.exe </dev/null | while read -r verb name x y w h; do
-        h=${h%$'\r'}
-        case $verb in
-        shot)
-            take_picture "$name" "${w}x${h}+${x}+${y}"
-            : >"$name.taken"
-            ;;
-        *) log "pictures: $verb $name $x $y $w $h" ;;
-        esac
-    done
-)
+"$WINELOADER" "$BUILD/bin/GuideShots.exe" "Z:$STAGE/bmp" </dev/null | tr -d '\r' |
+    while read -r line; do log "pictures: $line"; done ||
+    { log "the guide's pictures were not all taken"; exit 1; }
+for bmp in "$STAGE/bmp"/*.bmp; do
+    convert "$bmp" -strip -define png:exclude-chunks=date,time +set date:create +set date:modify \
+        "$STAGE/shots/$(basename "$bmp" .bmp).png"
+done
 stage_done "taking the pictures"
 
 # pandoc 2 (Debian 12) embeds the pictures with --self-contained, pandoc 3 with --embed-resources.

@@ -11,10 +11,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 [ $# -ge 1 ] || { echo "usage: scripts/replay.sh FILE.rec [update|verify ...] [--data FILE] [--timing]" >&2; exit 2; }
 
-mkdir -p "$OUT"
-install_packages
-enter_32bit_machine "$0" "$@"
-choose_flavour
+begin_command "$0" "$@"
 
 recording=$(realpath "$1")
 shift

@@ -7,15 +7,10 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-mkdir -p "$OUT"
-install_packages
-enter_32bit_machine "$0" "$@"
-choose_flavour
+begin_command "$0" "$@"
 log "building $FLAVOUR"
 build_flavour "$FLAVOUR" -DBUILD_TESTING=OFF
-ensure_display
-prepare_prefix
-trap stop_display EXIT
+start_wine
 
 bin=$OUT/$FLAVOUR/bin
 # A realistic machine: two parallel ports, a serial port, a file port and one USB port.
@@ -40,26 +35,10 @@ if [ "$HEADLESS" = 0 ]; then
 fi
 
 log "no display: running Corvane under Xvfb ($DISPLAY)"
-# A Wine desktop window frames the dialog with its caption, as a window manager would.
-"$WINELOADER" explorer /desktop=Corvane,640x480 Corvane.exe &
-tool=$!
-shown=0
-for _ in $(seq 1 300); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"Corvane (NVM Ver.1.01.06)"' && { shown=1; break; }
-    sleep 0.2
-done
-[ "$shown" = 1 ] || { log "the main window did not appear"; exit 1; }
-# The window is mapped before it is painted: take the picture once two in a row agree.
-shot=$OUT/corvane.png
-previous=$OUT/corvane-previous.png
-import -window root -crop 640x480+0+0 "$previous"
-for _ in $(seq 1 40); do
-    sleep 0.5
-    import -window root -crop 640x480+0+0 "$shot"
-    compare -metric AE "$shot" "$previous" null: 2>/dev/null && break
-    mv "$shot" "$previous"
-done
-rm -f "$previous"
-log "screenshot of the main window: $shot"
-/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-wait "$tool" 2>/dev/null || true
+# The driver's picture of the main window as it opens (tools/guide-shots), then the tool ends.
+shot=$OUT/corvane.bmp
+rm -f "$shot"
+"$WINELOADER" GuideShots.exe --main-window "Z:$shot" </dev/null | tr -d '\r'
+convert "$shot" "${shot%.bmp}.png"
+rm -f "$shot"
+log "screenshot of the main window: ${shot%.bmp}.png"

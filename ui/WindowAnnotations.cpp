@@ -1,6 +1,6 @@
 #include "ui/WindowAnnotations.h"
 
-#include "app/Operations.h"
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "res/resource.h"

@@ -1,8 +1,8 @@
 #include "update/ShutdownBlock.h"
 
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 
 // The reason is only shown; the window refuses WM_QUERYENDSESSION itself whether or not the
 // system took it.

@@ -1,7 +1,7 @@
 #include "update/SystemRequiredScope.h"
 
+#include "fw/Operations.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 
 #include <windows.h>
 

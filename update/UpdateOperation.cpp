@@ -1,8 +1,8 @@
 #include "update/UpdateOperation.h"
 
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
-#include "app/Operations.h"
 #include "res/resource.h"
 #include "update/UpdateWorker.h"
 

@@ -2,10 +2,10 @@
 
 #include "app/UpdaterApp.h"
 #include "fw/File.h"
+#include "fw/Operations.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "portlib/LorvexApi.h"
-#include "app/Operations.h"
 #include "portlib/PortOpen.h"
 #include "update/SystemRequiredScope.h"
 

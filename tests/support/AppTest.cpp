@@ -1,6 +1,8 @@
 #include "AppTest.h"
 
-#include "Product.h"
+#include "Program.h"
+
+#include "res/resource.h"
 
 #include <cctype>
 #include <utility>
@@ -40,10 +42,9 @@ guitest::AppProcess& AppTest::launch(guitest::DriverOptions options) {
     return launchPrepared();
 }
 
-// The main window is found by caption and class among the process's windows.
 void AppTest::startApp(guitest::DriverOptions options) {
     launch(std::move(options));
-    main_ = app().waitForWindow(product::DialogClass, product::MainCaption);
+    main_ = guitest::waitForMainWindow(app());
 }
 
 // A test that uses the program before preparing it has a bug of its own.
@@ -63,9 +64,8 @@ guitest::Window AppTest::control(int id) const {
     return found;
 }
 
-// By caption: any other dialog appearing instead is a failure.
 guitest::Window AppTest::waitForAbout() const {
-    return app().waitForWindow(product::DialogClass, product::AboutCaption);
+    return guitest::waitForAboutBox(app());
 }
 
 // Rate 0: the printer takes every byte at once.
@@ -93,7 +93,7 @@ guitest::Driver& AppTest::prepare(const Setup& setup, guitest::DriverOptions opt
 void AppTest::start(const Setup& setup) {
     prepare(setup);
     launchPrepared();
-    main_ = app().waitForWindow(product::DialogClass, product::MainCaption);
+    main_ = guitest::waitForMainWindow(app());
 }
 
 // Read afresh each time.
@@ -131,19 +131,12 @@ void AppTest::press(const guitest::Window& box, int buttonId) const {
     app().waitForWindowGone(box);
 }
 
-// All four must agree.
 bool AppTest::allEnabled(bool enabled) const {
-    for (const int id : product::BusyControls) {
-        if (control(id).enabled() != enabled) {
-            return false;
-        }
-    }
-    return true;
+    return guitest::busyControlsEnabled(main_, enabled);
 }
 
-// The state is left right after the box goes.
 void AppTest::waitUntilIdle() const {
-    guitest::waitFor("the busy state to end", [&] { return allEnabled(true); });
+    guitest::waitUntilIdle(main_);
 }
 
 // The log grows as the printer is offered data.

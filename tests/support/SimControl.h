@@ -3,6 +3,8 @@
 // The formats are described in sim/README.md. Byte strings are held in std::string.
 #pragma once
 
+#include "Files.h"
+
 #include "portlib/PortTypes.h"
 
 #include <cstdint>
@@ -181,18 +183,12 @@ std::vector<LogRecord> callsOf(const std::vector<LogRecord>& records);
 // Names of the entry point calls, in order.
 std::vector<std::string> callNames(const std::vector<LogRecord>& records);
 
-// The folder of the running test program, where the build puts the DLLs and the sample data,
-// with a trailing backslash.
-std::string programFolder();
-// A new, empty folder under %TEMP% whose name holds label, the process and a counter; throws
-// when it cannot be made.
-std::filesystem::path makeTempFolder(const std::string& label);
-// Removes folder and everything in it, read-only files too; a file still held open stays.
-void removeTree(const std::filesystem::path& folder);
-// The whole file (capture or other), empty if missing.
-std::string readFile(const std::filesystem::path& path);
-// Writes bytes as the whole file.
-bool writeFile(const std::filesystem::path& path, const std::string& bytes);
+// The program's folder, a temporary folder and whole files, as the driver handles them.
+using guitest::makeTempFolder;
+using guitest::programFolder;
+using guitest::readFile;
+using guitest::removeTree;
+using guitest::writeFile;
 // Deletes a file (log, capture, state); true if it is gone afterwards.
 bool removeFile(const std::string& path);
 

@@ -181,6 +181,12 @@ void Window::clickByMessage() const {
     post(BM_CLICK);
 }
 
+// BN_CLICKED is zero: the notification is the id alone, with the button's handle.
+void Window::postCommand(int controlId) const {
+    post(WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+         reinterpret_cast<LPARAM>(child(controlId).handle()));
+}
+
 // CB_GETCOUNT needs no buffer.
 int Window::comboCount() const {
     return static_cast<int>(send(CB_GETCOUNT));

@@ -3,33 +3,25 @@
 # assert active) and for gcov, the unit and GUI suites run under 64-bit Wine (native, also
 # inside the emulation namespace), then line and branch coverage per product folder. Fails when
 # a test fails or the product's line coverage falls below COVERAGE_THRESHOLD.
-# Run by scripts/test.sh with the display up; alone: DISPLAY=... scripts/debug-coverage.sh
+# Run by scripts/test.sh with the display up; alone: DISPLAY=... scripts/stages/debug-coverage.sh
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
 # Product line coverage reached by the suites, less a little for runs that time differently.
 COVERAGE_THRESHOLD=93.0
 
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
+begin_stage
 STAGE_START=$(date +%s)
 DIR=$OUT/x86_64-debug
 
 log "building x86_64 Debug with tests, for coverage"
-cmake -S "$ROOT" -B "$DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/x86_64-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DCORVANE_COVERAGE=ON >"$OUT/configure-x86_64-debug.log" ||
-    { cat "$OUT/configure-x86_64-debug.log"; exit 1; }
-cmake --build "$DIR" -j"$(nproc)" -- --no-print-directory >"$OUT/build-x86_64-debug.log" 2>&1 ||
-    { tail -60 "$OUT/build-x86_64-debug.log"; exit 1; }
+cmake_build x86_64-debug "$ROOT" "$DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/x86_64-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DCORVANE_COVERAGE=ON
 stage_done "building x86_64 Debug"
 
 # The 64-bit loader runs natively wherever this machine is x86_64, emulated namespace or not.
-FLAVOUR=x86_64
-export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
-ensure_display
-prepare_prefix
-trap stop_display EXIT
-start_wineserver
+use_flavour x86_64
+start_wine
 
 # The counts of an earlier run would be added to this one's.
 find "$DIR" -name '*.gcda' -delete
@@ -49,7 +41,7 @@ gcovr --root "$ROOT" --object-directory "$DIR" --gcov-executable x86_64-w64-ming
     --exclude-throw-branches --exclude-unreachable-branches \
     --json-summary "$OUT/coverage-summary.json" --txt "$OUT/coverage.txt" "$DIR" >/dev/null ||
     { log "gcovr failed"; exit 1; }
-python3 "$ROOT/scripts/coverage-by-folder.py" "$OUT/coverage-summary.json" "$COVERAGE_THRESHOLD" ||
+python3 "$ROOT/scripts/stages/coverage-by-folder.py" "$OUT/coverage-summary.json" "$COVERAGE_THRESHOLD" ||
     status=1
 log "uncovered lines per file: $OUT/coverage.txt"
 stage_done "coverage"

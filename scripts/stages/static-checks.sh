@@ -7,9 +7,8 @@
 # // cppcheck-suppress <id> ; <why>. A suppression that no longer matches anything is
 # itself a finding (unmatchedSuppression).
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
-install_packages
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+begin_stage
 
 FOLDERS=(app fw portlib ports diag update ui coverage lvxio sim recorder)
 # The system's headers are not analysed: the Win32 types and calls come from cppcheck's own

@@ -1,6 +1,6 @@
 #include "Driver.h"
 
-#include "SimControl.h"
+#include "Files.h"
 #include "WineSettings.h"
 
 #include <windows.h>
@@ -46,7 +46,7 @@ std::string Driver::binaryFolder() {
     if (fromEnvironment > 0 && fromEnvironment < MAX_PATH) {
         return std::string(buffer, fromEnvironment);
     }
-    const std::string folder = simctl::programFolder();
+    const std::string folder = programFolder();
     return folder.substr(0, folder.size() - 1);
 }
 

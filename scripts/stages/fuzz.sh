@@ -9,9 +9,8 @@
 # and, with the fault mended, copy it into tests/host/regressions/<target>/ so that every later
 # run (and the host-side tests' fuzz_replay_<target>) replays it.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
-install_packages
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+begin_stage
 
 # target, inputs to run, longest input in bytes (a reply buffer is 50 bytes, a device ID 1024;
 # a recording's first lines are enough to reach every field).
@@ -26,10 +25,7 @@ TARGETS=(
 MIN_TOTAL=1000000
 
 BUILD=$OUT/fuzz
-mkdir -p "$BUILD"
-CXX=clang++ cmake -S "$ROOT/tests/host" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_FUZZ=ON \
-    >"$OUT/configure-fuzz.log" || { cat "$OUT/configure-fuzz.log"; exit 1; }
-cmake --build "$BUILD" -j2 >"$OUT/build-fuzz.log" 2>&1 || { tail -40 "$OUT/build-fuzz.log"; exit 1; }
+CXX=clang++ cmake_build fuzz "$ROOT/tests/host" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_FUZZ=ON
 
 export ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -35,5 +35,7 @@ inline constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, ID
 // Longest a test waits for a transfer or a Verify to end.
 inline constexpr guitest::Millis TransferLimit{60000};
 inline constexpr char MenuClass[] = "#32768";
+// The data file the program sends, read from its own folder.
+inline constexpr char DataFileName[] = "NV(01_01_06)_update.dcc";
 
 } // namespace product

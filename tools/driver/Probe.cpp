@@ -1,6 +1,6 @@
 #include "Probe.h"
 
-#include "SimControl.h"
+#include "Files.h"
 
 #include <sstream>
 #include <stdexcept>
@@ -58,7 +58,7 @@ Probe::Probe(const Window& window)
     if (!shared_.valid()) {
         throw std::runtime_error("cannot create the probe's shared block");
     }
-    const std::string dllPath = simctl::programFolder() + probe::DllFileName;
+    const std::string dllPath = programFolder() + probe::DllFileName;
     module_ = LoadLibraryA(dllPath.c_str());
     if (module_ == nullptr) {
         throw std::runtime_error("cannot load " + dllPath);

@@ -73,6 +73,9 @@ public:
     void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // Posts BM_CLICK, as the program's own code would see a button press.
     void clickByMessage() const;
+    // Posts this dialog the WM_COMMAND its button controlId sends when pressed: the press
+    // without the button taking focus or drawing itself pushed.
+    void postCommand(int controlId) const;
 
     // Number of items in a combo box.
     int comboCount() const;

@@ -6,8 +6,8 @@
 # share one Wine prefix. They are unsigned: a signed release is proven by removing its
 # signatures, which gives these bytes.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-export CORVANE_START=${CORVANE_START:-$(date +%s)}
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+begin_stage
 STAGE_START=$(date +%s)
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}

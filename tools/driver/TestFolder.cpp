@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "SimControl.h"
+#include "Files.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -9,11 +9,11 @@
 namespace guitest {
 
 TestFolder::TestFolder(const std::string& label)
-    : path_(simctl::makeTempFolder("guitest-" + label).string()) {}
+    : path_(makeTempFolder("guitest-" + label).string()) {}
 
 // Leaves nothing behind, even after a failed test.
 TestFolder::~TestFolder() {
-    simctl::removeTree(path_);
+    removeTree(path_);
 }
 
 std::string TestFolder::file(const std::string& name) const {
@@ -32,7 +32,7 @@ void TestFolder::copyIn(const std::string& source, const std::string& name) cons
 }
 
 void TestFolder::writeFile(const std::string& name, const std::string& contents) const {
-    if (!simctl::writeFile(file(name), contents)) {
+    if (!guitest::writeFile(file(name), contents)) {
         throw std::runtime_error("cannot write " + file(name));
     }
 }
@@ -47,7 +47,7 @@ std::string TestFolder::readFile(const std::string& name) const {
     if (!contains(name)) {
         throw std::runtime_error("cannot open " + file(name));
     }
-    return simctl::readFile(file(name));
+    return guitest::readFile(file(name));
 }
 
 } // namespace guitest
