@@ -4,14 +4,13 @@
 #include "Product.h"
 #include "CallPatterns.h"
 #include "Controls.h"
+#include "Picture.h"
 #include "SpoolerPortsScope.h"
 #include "ports/PortNames.h"
 #include "lvxio/Recording.h"
 
 #include <windows.h>
 
-#include <fstream>
-#include <memory>
 #include <stdexcept>
 
 namespace guitest {
@@ -124,16 +123,7 @@ RunResult runOperations(const std::string& label, const RunSetup& setup) {
             app.waitForDialog(main, product::TransferLimit * (setup.timing ? 10 : 1));
         result.boxes.push_back(messageText(box));
         if (i + 1 == setup.operations.size() && !setup.screenshot.empty()) {
-            // The box is shown before it is painted.
-            waitFor("the box to be painted", [&] {
-                for (const Window& part : box.children()) {
-                    if (GetUpdateRect(part.handle(), nullptr, FALSE)) {
-                        return false;
-                    }
-                }
-                return !GetUpdateRect(box.handle(), nullptr, FALSE);
-            });
-            saveWindowBitmap(box, setup.screenshot);
+            savePicture(box, setup.screenshot);
         }
         pressButton(box, IDOK);
         app.waitForWindowGone(box);
@@ -227,52 +217,6 @@ std::string oneLine(const std::string& text) {
         line += text[i] == '\n' ? std::string("\\n") : std::string(1, text[i]);
     }
     return line;
-}
-
-// From the screen, so the frame and caption are in the picture.
-bool saveWindowBitmap(const Window& window, const std::string& path) {
-    const RECT rect = window.screenRect();
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) {
-        return false;
-    }
-    const auto releaseScreen = [](HDC dc) { ReleaseDC(nullptr, dc); };
-    const std::unique_ptr<HDC__, decltype(releaseScreen)> screen(GetDC(nullptr), releaseScreen);
-    const auto deleteDc = [](HDC dc) { DeleteDC(dc); };
-    const std::unique_ptr<HDC__, decltype(deleteDc)> memory(
-        screen ? CreateCompatibleDC(screen.get()) : nullptr, deleteDc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const auto deleteBitmap = [](HBITMAP bitmap) { DeleteObject(bitmap); };
-    const std::unique_ptr<HBITMAP__, decltype(deleteBitmap)> bitmap(
-        memory ? CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr,
-        deleteBitmap);
-    if (!bitmap) {
-        return false;
-    }
-    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
-                               SRCCOPY) != FALSE;
-    SelectObject(memory.get(), old);
-    GdiFlush();
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = header.bfOffBits + imageBytes;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageBytes);
-    return copied && out.good();
 }
 
 } // namespace guitest

@@ -70,7 +70,4 @@ int replayRecording(const ReplayRequest& request, std::string& report);
 // A box's text on one line: line breaks become "\n".
 std::string oneLine(const std::string& text);
 
-// Saves what the screen shows of a window as a 24-bit BMP; false on failure.
-bool saveWindowBitmap(const Window& window, const std::string& path);
-
 } // namespace guitest
