@@ -5,6 +5,9 @@
 #include "fw/Trace.h"
 #include "res/resource.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct StatusLine {
@@ -37,10 +40,9 @@ void NameControls(fw::Annotations& annotations, HWND portList, HWND bar) {
 
 // The setting goes first: a client reads it when the change is told.
 void ShowStatus(fw::Annotations& annotations, HWND statusLine, Status status) {
-    const StatusLine* line = &StatusLines[0];
-    for (const StatusLine& each : StatusLines) {
-        line = each.status == status ? &each : line;
-    }
+    const auto found = std::find_if(std::begin(StatusLines), std::end(StatusLines),
+                                    [&](const StatusLine& each) { return each.status == status; });
+    const StatusLine* line = found != std::end(StatusLines) ? &*found : &StatusLines[0];
     annotations.SetLiveSetting(statusLine, line->live);
     const std::string text = line->text != 0 ? fw::LoadResString(line->text) : std::string();
     if (!::SetWindowTextA(statusLine, text.c_str())) {

@@ -8,7 +8,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
 # Product line coverage reached by the suites, less a little for runs that time differently.
-COVERAGE_THRESHOLD=93.0
+COVERAGE_THRESHOLD=92.0
 
 begin_stage
 STAGE_START=$(date +%s)

@@ -1,4 +1,5 @@
-// Every way a person ends the program: it goes, with exit status 0.
+// Every way a person ends the program: it goes, with exit status 0. (Enter is not one of them:
+// the keyboard tests hold it to ending nothing.)
 #include "AppTest.h"
 #include "Product.h"
 
@@ -7,16 +8,6 @@
 #include <functional>
 
 using guitest::Window;
-
-namespace {
-
-// Tabs until the port list has the focus; fails after one round through the controls.
-void focusPortList(const Window& main) {
-    ASSERT_TRUE(guitest::tabTo(main, main.child(IDC_PORT_LIST), 10))
-        << "Tab never reached the port list";
-}
-
-} // namespace
 
 // One way of ending the program.
 struct Ender {
@@ -46,12 +37,5 @@ INSTANTIATE_TEST_SUITE_P(
         Ender{"QuitClick", [](const Window& main) { guitest::clickCentre(main.child(IDCANCEL)); }},
         Ender{"QuitMessage", [](const Window& main) { guitest::pressButton(main, IDCANCEL); }},
         Ender{"EscKey", [](const Window& main) { guitest::pressKey(main, VK_ESCAPE); }},
-        Ender{"ScClose", [](const Window& main) { main.post(WM_SYSCOMMAND, SC_CLOSE); }},
-        Ender{"EnterOnPortList",
-              [](const Window& main) {
-                  focusPortList(main);
-                  if (!::testing::Test::HasFatalFailure()) {
-                      guitest::pressKey(main, VK_RETURN);
-                  }
-              }}),
+        Ender{"ScClose", [](const Window& main) { main.post(WM_SYSCOMMAND, SC_CLOSE); }}),
     [](const ::testing::TestParamInfo<Ender>& param) { return std::string(param.param.name); });
