@@ -30,6 +30,7 @@ inline constexpr char NoLibraryText[] = "Cannot found DLL files.\nThis program i
 inline constexpr char DefaultBoxCaption[] = "Error";
 inline constexpr char DialogClass[] = "#32770";
 inline constexpr char CommError[] = "Communication error!";
+inline constexpr char SelectPortText[] = "Please select a port.";
 // The controls the busy state disables.
 inline constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
 // Longest a test waits for a transfer or a Verify to end.
