@@ -129,4 +129,17 @@ IconKind Probe::icon(const Window& staticControl) {
     return IconKind::Other;
 }
 
+// One line of eleven numbers; see ProbeHook.cpp.
+TextRoom Probe::textRoom(const Window& control) {
+    const probe::Block& block = ask(probe::Request::TextRoom, control);
+    std::istringstream line(std::string(block.text, block.textLength));
+    TextRoom room;
+    if (!(line >> room.needWidth >> room.needHeight >> room.width >> room.height >> room.dpi >>
+          room.placed.left >> room.placed.top >> room.placed.right >> room.placed.bottom >>
+          room.parentWidth >> room.parentHeight)) {
+        throw std::runtime_error("probe gave no text room");
+    }
+    return room;
+}
+
 } // namespace guitest

@@ -21,6 +21,20 @@ struct MenuItem {
     std::string text;
 };
 
+// The room a control's text takes in its own font, wrapped as the control wraps it, against
+// the room its client area gives; the dots per inch its text is drawn at; and where it lies in
+// its parent's client area, against that area's size. All as the program itself sees them.
+struct TextRoom {
+    int needWidth = 0;
+    int needHeight = 0;
+    int width = 0;
+    int height = 0;
+    int dpi = 0;
+    RECT placed{};
+    int parentWidth = 0;
+    int parentHeight = 0;
+};
+
 // Which system icon a static control shows.
 enum class IconKind { None, Error, Warning, Information, Question, Other };
 
@@ -45,6 +59,8 @@ public:
     std::vector<MenuItem> systemMenu(const Window& window);
     // Which system icon the static control shows.
     IconKind icon(const Window& staticControl);
+    // The room the control's text takes and the room it has.
+    TextRoom textRoom(const Window& control);
 
 private:
     // Posts a request through the hook and waits for its answer; throws on failure.

@@ -17,7 +17,7 @@ inline constexpr char HookProcName[] = "GuiTestProbeHook";
 inline constexpr char DllFileName[] = "guitest_probe.dll";
 
 // What the driver asks for.
-enum class Request : uint32_t { None = 0, SystemMenu = 1, Icon = 2 };
+enum class Request : uint32_t { None = 0, SystemMenu = 1, Icon = 2, TextRoom = 3 };
 // How the hook answered.
 enum class Status : uint32_t { Pending = 0, Done = 1, Failed = 2 };
 

@@ -26,4 +26,32 @@ void useUnmanagedWindows(const std::string& programFileName) {
     }
 }
 
+namespace {
+
+constexpr char DesktopKey[] = "Control Panel\\Desktop";
+constexpr char DpiValue[] = "LogPixels";
+
+} // namespace
+
+SystemDpi::SystemDpi(int dpi) {
+    if (!runningUnderWine()) {
+        throw std::runtime_error("the display scale is set for Wine alone");
+    }
+    const RegistryKey key(HKEY_CURRENT_USER, DesktopKey);
+    before_ = key.dword(DpiValue);
+    if (!key.setDword(DpiValue, static_cast<DWORD>(dpi))) {
+        throw std::runtime_error("cannot set the display scale to " + std::to_string(dpi));
+    }
+}
+
+// Put back as it was, or removed when the prefix had none.
+SystemDpi::~SystemDpi() {
+    const RegistryKey key(HKEY_CURRENT_USER, DesktopKey);
+    if (before_) {
+        key.setDword(DpiValue, static_cast<DWORD>(*before_));
+    } else {
+        key.remove(DpiValue);
+    }
+}
+
 } // namespace guitest

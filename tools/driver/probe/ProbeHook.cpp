@@ -83,6 +83,60 @@ Status readIcon(HWND control, Block& block) {
     return Status::Done;
 }
 
+// True when a control of this class and style wraps its text at its width.
+bool wrapsText(const char* className, LONG style) {
+    if (lstrcmpiA(className, "Static") == 0) {
+        const LONG kind = style & SS_TYPEMASK;
+        return kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT;
+    }
+    return lstrcmpiA(className, "Button") == 0 && (style & BS_MULTILINE) != 0;
+}
+
+// The room the control's text takes, drawn with the control's own font and wrapped as the
+// control wraps it, against the room its client area gives; the dpi the text is drawn at; and
+// where the control lies in its parent's client area, against that area's size:
+// "needWidth needHeight width height dpi left top right bottom parentWidth parentHeight".
+Status measureTextRoom(HWND control, Block& block) {
+    char className[64] = {};
+    GetClassNameA(control, className, sizeof className);
+    char text[1024] = {};
+    GetWindowTextA(control, text, sizeof text);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    RECT client{};
+    GetClientRect(control, &client);
+    const HDC dc = GetDC(control);
+    if (dc == nullptr) {
+        return Status::Failed;
+    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ before = font != nullptr ? SelectObject(dc, font) : nullptr;
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (lstrcmpiA(className, "Static") == 0 && (style & SS_NOPREFIX) != 0) {
+        format |= DT_NOPREFIX;
+    }
+    RECT need{0, 0, client.right, 0};
+    format |= wrapsText(className, style) ? DT_WORDBREAK : DT_SINGLELINE;
+    DrawTextA(dc, text, -1, &need, format);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    if (before != nullptr) {
+        SelectObject(dc, before);
+    }
+    ReleaseDC(control, dc);
+    RECT placed{};
+    GetWindowRect(control, &placed);
+    const HWND parent = GetParent(control);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
+    RECT parentClient{};
+    GetClientRect(parent, &parentClient);
+    char line[192] = {};
+    snprintf(line, sizeof line, "%ld %ld %ld %ld %d %ld %ld %ld %ld %ld %ld",
+             need.right - need.left, need.bottom - need.top, client.right, client.bottom, dpi,
+             placed.left, placed.top, placed.right, placed.bottom, parentClient.right,
+             parentClient.bottom);
+    appendLine(block, line);
+    return Status::Done;
+}
+
 // Carries out the pending request of this process's block.
 void answer() {
     guitest::SharedBlock shared(guitest::probe::blockName(GetCurrentProcessId()), false);
@@ -99,6 +153,9 @@ void answer() {
         break;
     case Request::Icon:
         block.status = readIcon(target, block);
+        break;
+    case Request::TextRoom:
+        block.status = measureTextRoom(target, block);
         break;
     case Request::None:
         block.status = Status::Failed;
