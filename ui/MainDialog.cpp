@@ -22,10 +22,10 @@ namespace {
 // The controls the busy state disables, in the order it disables them.
 constexpr int BusyControls[] = {IDC_PORT_LIST, IDC_UPDATE, IDC_VERIFY, IDCANCEL};
 
-// The bar's repaint period during a transfer: the worker moves it after every piece, up to
-// thousands of times a second, far more often than a screen shows. 30 ms is 33 frames a second,
-// and 32 where the system's timers run on a 15.6 ms clock (two of its ticks): the bar shows a
-// position at most about one period old.
+// The bar's shortest repaint period during a transfer: the worker moves it after every piece,
+// up to thousands of times a second, far more often than a screen shows. 30 ms is 33 frames a
+// second, and 32 where the system's timers run on a 15.6 ms clock (two of its ticks): the bar
+// shows a position at most about one period old. A bar slow to draw gets a longer period.
 constexpr UINT BarFrameMs = 30;
 
 // Posted once the annotation service is ready to be made on the window's thread.
@@ -139,6 +139,12 @@ void MainDialog::ShowStopping() {
 // Through the dialog manager, so that no button is left looking like the default.
 void MainDialog::FocusBar() {
     ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_progress.Handle()), TRUE);
+}
+
+// An access key presses its button wherever the focus is, and the box hands the focus back to
+// that place: the operator is put back on the button that started the operation, either way.
+void MainDialog::FocusButton(int id) {
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
 // Enter on anything but a button comes as OK: the window has no OK button, and only Quit, Esc
@@ -335,6 +341,7 @@ void MainDialog::OnVerify() {
     fw::HeldQuit quit;
     fw::DiscardQueuedInput(quit);
     ShowBox(VerifyResultBox(result));
+    FocusButton(IDC_VERIFY);
     m_progress.SetPos(0);
     quit.Release();
 }
@@ -370,6 +377,7 @@ void MainDialog::OnUpdate() {
     ::SetFocus(Handle());
     ShowBox(UpdateResultBox(result, Caption()));
     SetBusy(false);
+    FocusButton(IDC_UPDATE);
     heldQuit_.Release();
 }
 

@@ -92,6 +92,8 @@ private:
     void ShowStopping();
     // Update: the keyboard focus on the bar, which a screen reader reads with its name and value.
     void FocusBar();
+    // After a result box: the keyboard focus on the button id that started the operation.
+    void FocusButton(int id);
 
     static const fw::MessageEntry<MainDialog> MessageMap[];
 
