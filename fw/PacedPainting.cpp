@@ -13,9 +13,21 @@ namespace {
 constexpr UINT_PTR TimerId = 0x5041;
 constexpr UINT_PTR SubclassId = 0x5041;
 
+// A bar that is slow to draw (a slow machine, a screen far away) holds the worker's next position
+// message while it draws: the period stretches so that drawing takes at most this share of the
+// thread's time...
+constexpr double DrawingShare = 1.0 / 40;
+// ...but no further than this, so that the bar still moves and assistive technology hears of it
+// at least twice a second.
+constexpr UINT LongestPeriodMs = 500;
+
 } // namespace
 
-PacedPainting::PacedPainting(HWND control, UINT periodMs) : control_(control) {
+PacedPainting::PacedPainting(HWND control, UINT periodMs)
+    : control_(control), shortestMs_(periodMs), periodMs_(periodMs) {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    ticksPerMs_ = static_cast<double>(frequency.QuadPart) / 1000;
     if (::SetTimer(control_, TimerId, periodMs, nullptr) == 0) {
         FailureTrace(op::PacedPainting, "SetTimer").LastError();
         return;
@@ -88,7 +100,7 @@ LRESULT PacedPainting::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam != TimerId) {
             break;
         }
-        HandOn();
+        Tick();
         return 0;
     case PBM_SETRANGE:
     case PBM_SETRANGE32:
@@ -116,6 +128,37 @@ int PacedPainting::Clamped(long long position) {
         return range.iLow;
     }
     return position > range.iHigh ? range.iHigh : static_cast<int>(position);
+}
+
+// Drawn at once, so that the drawing's cost is seen; the period is set afresh only when it
+// changes by more than a quarter.
+void PacedPainting::Tick() {
+    if (latest_ == handed_) {
+        return;
+    }
+    LARGE_INTEGER before{};
+    ::QueryPerformanceCounter(&before);
+    HandOn();
+    if (!::UpdateWindow(control_)) {
+        FailureTrace(op::PacedPainting, "UpdateWindow");
+    }
+    LARGE_INTEGER after{};
+    ::QueryPerformanceCounter(&after);
+    if (ticksPerMs_ <= 0) {
+        return;
+    }
+    const double drawingMs = static_cast<double>(after.QuadPart - before.QuadPart) / ticksPerMs_;
+    const double wanted = drawingMs / DrawingShare;
+    const UINT period = wanted <= shortestMs_       ? shortestMs_
+                        : wanted >= LongestPeriodMs ? LongestPeriodMs
+                                                    : static_cast<UINT>(wanted);
+    if (period * 4 > periodMs_ * 5 || period * 5 < periodMs_ * 4) {
+        if (::SetTimer(control_, TimerId, period, nullptr) == 0) {
+            FailureTrace(op::PacedPainting, "SetTimer").LastError();
+            return;
+        }
+        periodMs_ = period;
+    }
 }
 
 // The value change is told here, once per tick at most: assistive technology then hears of a

@@ -40,6 +40,16 @@ void Tick(HWND bar) {
     PumpAll();
 }
 
+// A bar that takes 20 ms for each position handed to it, as a slow machine's drawing may: the
+// pacing's own hand-on comes through here, the test's moves stop at the pacing.
+LRESULT CALLBACK SlowToMove(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
+    if (message == PBM_SETPOS) {
+        ::Sleep(20);
+    }
+    return ::DefSubclassProc(bar, message, wParam, lParam);
+}
+
 struct Move {
     UINT message;
     int value;
@@ -95,4 +105,34 @@ TEST(PacedPaintingTest, TheBarStaysShownReadsTheLatestPositionAndIsHandedItAtThe
     EXPECT_EQ(::SendMessageA(bar, PBM_SETPOS, 10, 0), 30);
     ::UnhookWinEvent(hook);
     watched = nullptr;
+}
+
+// A bar that goes while its pacing lives (its window closed mid-transfer) takes its timer with
+// it, and the pacing lets go of it at once: its own end touches nothing that is gone.
+TEST(PacedPaintingTest, ABarDestroyedFirstEndsThePacing) {
+    testsupport::ControlHost host;
+    const HWND bar = host.Progress().Handle();
+    fw::PacedPainting paced(bar, 10);
+    ASSERT_TRUE(paced.Active());
+    ::SendMessageA(bar, PBM_SETPOS, 50, 0);
+    ASSERT_TRUE(::DestroyWindow(bar));
+    EXPECT_FALSE(paced.Active());
+    EXPECT_FALSE(::IsWindow(bar));
+}
+
+// A bar slow to take its position is given it less often, so that it holds the thread for a
+// small share of its time, but still twice a second.
+TEST(PacedPaintingTest, ABarSlowToMoveIsHandedItsPositionLessOftenButTwiceASecond) {
+    testsupport::ControlHost host;
+    const HWND bar = host.Progress().Handle();
+    ASSERT_TRUE(::SetWindowSubclass(bar, &SlowToMove, 1, 0));
+    {
+        const fw::PacedPainting paced(bar, 10);
+        EXPECT_EQ(paced.PeriodMs(), 10u);
+        ::SendMessageA(bar, PBM_SETPOS, 30, 0);
+        Tick(bar);
+        EXPECT_EQ(paced.PeriodMs(), 500u);
+        EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 30);
+    }
+    ::RemoveWindowSubclass(bar, &SlowToMove, 1);
 }
