@@ -304,8 +304,8 @@ TEST_F(OperationTest, WorkerStartsSuspendedAndRunsWithACleanCancelFlag) {
 
 // Update started with the focus nowhere (its command sent, as an accessibility tool may, rather
 // than a click, which focuses the button) leaves no control to return the focus to: it goes to
-// the first control that takes it, not to the group box, where Enter means OK and ends the tool.
-TEST_F(OperationTest, FocusGoesToTheFirstControlWhenNoneHadItBeforeUpdate) {
+// Update, which started it, not to the group box or nowhere.
+TEST_F(OperationTest, FocusGoesToUpdateWhenNoneHadItBeforeUpdate) {
     const InProcessApp app;
     const Window& main = app.Main();
     // SetFocus works on the calling thread's windows: for a moment the test shares the input
@@ -321,10 +321,10 @@ TEST_F(OperationTest, FocusGoesToTheFirstControlWhenNoneHadItBeforeUpdate) {
     EXPECT_EQ(box.caption(), "Completion");
     app.Press(box, IDOK);
     EXPECT_TRUE(BackToIdle(app));
-    const Window portList = app.Control(IDC_PORT_LIST);
-    EXPECT_NO_THROW(guitest::waitFor("the focus on the port list",
-                                     [&] { return guitest::focusedWindow(main) == portList; }))
-        << "focus on \"" << guitest::focusedWindow(main).text() << "\"";
+    const Window update = app.Control(IDC_UPDATE);
+    EXPECT_NO_THROW(guitest::waitFor("the focus on Update",
+                                     [&] { return guitest::focusedWindow(main) == update; }))
+        << "focus on \"" << guitest::focusedWindow(main).caption() << "\"";
 }
 
 // The icon dragged for the minimised window is the window's own: it goes back as the message's
