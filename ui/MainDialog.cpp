@@ -38,24 +38,6 @@ bool IsEscapeKey(HWND window, const MSG& msg) {
            (msg.hwnd == window || ::IsChild(window, msg.hwnd));
 }
 
-// A control of dialog that the keyboard can reach: enabled, visible and a tab stop.
-bool TakesFocus(HWND dialog, HWND control) {
-    return control != nullptr && ::IsChild(dialog, control) && ::IsWindowEnabled(control) &&
-           ::IsWindowVisible(control) &&
-           (::GetWindowLongPtrA(control, GWL_STYLE) & WS_TABSTOP) != 0;
-}
-
-// The first control of dialog, in tab order, that the keyboard can reach; null when none.
-HWND FirstFocusable(HWND dialog) {
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (TakesFocus(dialog, child)) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Where the window's messages go; everything else is the dialog's default handling.
@@ -124,7 +106,7 @@ void MainDialog::OnCancel() {
     const bool stop = ShowMessage(fw::LoadResString(IDS_STOP_UPDATE), Caption().c_str(),
                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     // The box hands the focus back to whatever the window last had, which may be nothing.
-    FocusBar();
+    MoveFocus(m_progress.Handle());
     if (stop) {
         m_job.m_cancelRequested.store(1);
         ShowStopping();
@@ -137,14 +119,8 @@ void MainDialog::ShowStopping() {
 }
 
 // Through the dialog manager, so that no button is left looking like the default.
-void MainDialog::FocusBar() {
-    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_progress.Handle()), TRUE);
-}
-
-// An access key presses its button wherever the focus is, and the box hands the focus back to
-// that place: the operator is put back on the button that started the operation, either way.
-void MainDialog::FocusButton(int id) {
-    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+void MainDialog::MoveFocus(HWND control) {
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 // Enter on anything but a button comes as OK: the window has no OK button, and only Quit, Esc
@@ -221,18 +197,11 @@ bool MainDialog::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
 
 // A control that is disabled while it has the focus leaves the focus nowhere, and then the
 // keyboard no longer reaches the dialog's own handling (Esc among it): the bar, which stays
-// enabled and which a screen reader reads, has the focus while busy. Afterwards the focus goes
-// back to where it was, or to the first control that takes it.
+// enabled and which a screen reader reads, has the focus while busy. Afterwards the caller puts
+// it where the operation started.
 void MainDialog::SetBusy(bool busy) {
     if (busy) {
-        const HWND focus = ::GetFocus();
-        focusBeforeBusy_ = nullptr;
-        for (const int id : BusyControls) {
-            if (focus != nullptr && focus == Item(id)) {
-                focusBeforeBusy_ = focus;
-            }
-        }
-        FocusBar();
+        MoveFocus(m_progress.Handle());
     }
     for (const int id : BusyControls) {
         ::EnableWindow(Item(id), busy ? FALSE : TRUE);
@@ -242,18 +211,6 @@ void MainDialog::SetBusy(bool busy) {
         ShowStatus(annotations_, Item(IDC_OPERATION_GROUP), Status::None);
     }
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    if (!busy) {
-        if (!TakesFocus(Handle(), ::GetFocus())) {
-            HWND target = focusBeforeBusy_;
-            if (!TakesFocus(Handle(), target)) {
-                target = FirstFocusable(Handle());
-            }
-            if (target != nullptr) {
-                ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
-            }
-        }
-        focusBeforeBusy_ = nullptr;
-    }
 }
 
 int MainDialog::ShowMessage(const std::string& text, const char* caption, UINT style) {
@@ -276,13 +233,12 @@ void MainDialog::ShowBox(const fw::BoxContent& box) {
     ShowMessage(box.text, box.caption.empty() ? nullptr : box.caption.c_str(), box.icon);
 }
 
-// The focus moves the dialog's way, so the default-button state follows it.
 bool MainDialog::RequirePortSelection() {
     if (m_portCombo.GetCurSel() != CB_ERR) {
         return true;
     }
     ShowMessage(fw::LoadResString(IDS_SELECT_PORT), nullptr, MB_ICONERROR);
-    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_portCombo.Handle()), TRUE);
+    MoveFocus(m_portCombo.Handle());
     return false;
 }
 
@@ -341,7 +297,9 @@ void MainDialog::OnVerify() {
     fw::HeldQuit quit;
     fw::DiscardQueuedInput(quit);
     ShowBox(VerifyResultBox(result));
-    FocusButton(IDC_VERIFY);
+    // An access key presses its button wherever the focus is, and the box hands the focus back
+    // to that place: the operator is put back on the button that started the operation.
+    MoveFocus(Item(IDC_VERIFY));
     m_progress.SetPos(0);
     quit.Release();
 }
@@ -371,13 +329,12 @@ void MainDialog::OnUpdate() {
         result = RunUpdate(m_job, *this, heldQuit_);
         transferRunning_ = false;
     }
-    // The box gives the focus back to what had it, and the system may do so only after
-    // SetBusy below has chosen where it goes: the window itself, not the bar, leaves that choice
-    // standing.
+    // The box gives the focus back to what had it, and the system may do so only after the
+    // focus has been put on Update below: the window itself, not the bar, leaves that standing.
     ::SetFocus(Handle());
     ShowBox(UpdateResultBox(result, Caption()));
     SetBusy(false);
-    FocusButton(IDC_UPDATE);
+    MoveFocus(Item(IDC_UPDATE));
     heldQuit_.Release();
 }
 

@@ -90,16 +90,14 @@ private:
     void ShowBox(const fw::BoxContent& box);
     // Update: tells the operator that a stop was asked for and waits for the printer.
     void ShowStopping();
-    // Update: the keyboard focus on the bar, which a screen reader reads with its name and value.
-    void FocusBar();
-    // After a result box: the keyboard focus on the button id that started the operation.
-    void FocusButton(int id);
+    // The keyboard focus on control: the bar during Update, which a screen reader reads with its
+    // name and value; the button that started an operation after its result box.
+    void MoveFocus(HWND control);
 
     static const fw::MessageEntry<MainDialog> MessageMap[];
 
     // The bar as the work reports to it.
     fw::BarProgress barProgress_{m_progress};
-    HWND focusBeforeBusy_ = nullptr;
     fw::AccPropAnnotations annotations_;
     SpoolerPorts spooler_;
     // Update: true while the worker runs; Esc and the close box then offer to stop the transfer
