@@ -20,7 +20,6 @@ using namespace wire;
 namespace {
 
 constexpr char NoKeyword[] = "The connected device does not support ZKL command.";
-constexpr char SelectPort[] = "Please select a port.";
 constexpr char Completion[] = "Completion";
 
 // Covers the 2000 ms pause, the port waits and a slow start of the box.
@@ -181,7 +180,7 @@ TEST_F(VerifyTest, AsksForAPortWithoutOpeningOneOrTouchingTheBar) {
     ASSERT_EQ(CB_ERR, portList.comboSelection());
     ScrambleBar();
     const BoxSeen box = Verify();
-    EXPECT_EQ(SelectPort, box.text);
+    EXPECT_EQ(product::SelectPortText, box.text);
     EXPECT_EQ(product::DefaultBoxCaption, box.caption);
     EXPECT_EQ(guitest::IconKind::Error, box.icon);
     EXPECT_TRUE(box.ownedByMain);

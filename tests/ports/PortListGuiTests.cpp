@@ -22,7 +22,6 @@ namespace {
 using Strings = std::vector<std::string>;
 using Ports = std::vector<long long>;
 
-constexpr char SelectPortText[] = "Please select a port.";
 constexpr uint16_t CheckFailed = 0x0103;
 
 // The ports that PortOpenByLvx was called with, from call first on.
@@ -149,7 +148,7 @@ TEST_F(PortListGuiTest, UpdateAndVerifyWithNothingSelectedAskForAPort) {
     for (const int button : {IDC_UPDATE, IDC_VERIFY}) {
         SCOPED_TRACE(button == IDC_UPDATE ? "Update" : "Verify");
         const Window box = clickForBox(button);
-        EXPECT_EQ(guitest::messageText(box), SelectPortText);
+        EXPECT_EQ(guitest::messageText(box), product::SelectPortText);
         EXPECT_EQ(box.text(), product::DefaultBoxCaption);
         EXPECT_EQ(guitest::dialogIcon(box), guitest::IconKind::Error);
         EXPECT_EQ(box.owner(), main_);
