@@ -96,6 +96,11 @@ LRESULT PacedPainting::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return previous;
     case PBM_GETPOS:
         return latest_;
+    case WM_PAINT:
+        // A paint for any other cause (the window uncovered, a redraw asked for) shows the
+        // latest position, never one a period old.
+        HandOn();
+        break;
     case WM_TIMER:
         if (wParam != TimerId) {
             break;
@@ -167,8 +172,9 @@ void PacedPainting::HandOn() {
     if (latest_ == handed_) {
         return;
     }
-    ::DefSubclassProc(control_, PBM_SETPOS, static_cast<WPARAM>(latest_), 0);
+    // Taken as handed first: the control may paint at once, and its paint comes back here.
     handed_ = latest_;
+    ::DefSubclassProc(control_, PBM_SETPOS, static_cast<WPARAM>(latest_), 0);
     ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control_, OBJID_CLIENT, CHILDID_SELF);
 }
 

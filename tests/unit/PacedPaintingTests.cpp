@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 // Value changes of one window, as an out-of-context hook sees them while the thread pumps.
@@ -46,6 +48,16 @@ LRESULT CALLBACK SlowToMove(HWND bar, UINT message, WPARAM wParam, LPARAM lParam
                             DWORD_PTR) {
     if (message == PBM_SETPOS) {
         ::Sleep(20);
+    }
+    return ::DefSubclassProc(bar, message, wParam, lParam);
+}
+
+// The positions that reach the control itself, beneath the pacing, in order.
+std::vector<int> handed;
+
+LRESULT CALLBACK Handed(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == PBM_SETPOS) {
+        handed.push_back(static_cast<int>(wParam));
     }
     return ::DefSubclassProc(bar, message, wParam, lParam);
 }
@@ -135,4 +147,25 @@ TEST(PacedPaintingTest, ABarSlowToMoveIsHandedItsPositionLessOftenButTwiceASecon
         EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 30);
     }
     ::RemoveWindowSubclass(bar, &SlowToMove, 1);
+}
+
+// A paint for another cause between two ticks (the window uncovered, a redraw asked for from
+// outside, as a picture of the window does) shows the latest position, not one a period old.
+TEST(PacedPaintingTest, APaintBetweenTicksShowsTheLatestPosition) {
+    testsupport::ControlHost host;
+    const HWND bar = host.Progress().Handle();
+    host.Progress().SetRange32(0, 100);
+    ::ShowWindow(::GetParent(bar), SW_SHOWNA);
+    ::ShowWindow(bar, SW_SHOWNA);
+    ASSERT_TRUE(::SetWindowSubclass(bar, &Handed, 2, 0));
+    {
+        // No tick comes while the test runs.
+        const fw::PacedPainting paced(bar, 600000);
+        handed.clear();
+        ::SendMessageA(bar, PBM_SETPOS, 40, 0);
+        EXPECT_TRUE(handed.empty()) << "the control was moved before a tick or a paint";
+        ASSERT_TRUE(::RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+        EXPECT_EQ(handed, std::vector<int>{40});
+    }
+    ::RemoveWindowSubclass(bar, &Handed, 2);
 }
