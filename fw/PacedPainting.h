@@ -1,8 +1,8 @@
 // Hands a progress bar the position that something else sets far more often than a screen
 // shows, at the screen's pace: while the pacing lives, the bar's position messages are answered
 // by the pacing, and a timer on the bar's own thread gives the control the latest position a few
-// dozen times a second, or less often where the bar is slow to draw. The bar stays shown
-// throughout, so assistive technology can read it.
+// dozen times a second, or less often where the bar is slow to draw, and before any paint. The
+// bar stays shown throughout, so assistive technology can read it.
 #pragma once
 
 #include <windows.h>
