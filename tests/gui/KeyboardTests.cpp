@@ -146,7 +146,8 @@ TEST_F(KeyboardTest, TheBarIsShownFocusedAndMovingDuringASlowTransfer) {
         const bool shown = bar.visible();
         const bool focused = guitest::focusedWindow(main_) == bar;
         const int position = bar.progressPosition();
-        if (position == full) {
+        // A box shown first means a run that ended short: the checks below then fail.
+        if (position == full || app().visibleWindows(product::DialogClass).size() != 1) {
             break;
         }
         positions.push_back(position);
