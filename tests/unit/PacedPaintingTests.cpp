@@ -42,22 +42,15 @@ void Tick(HWND bar) {
     PumpAll();
 }
 
-// A bar that takes 20 ms for each position handed to it, as a slow machine's drawing may: the
-// pacing's own hand-on comes through here, the test's moves stop at the pacing.
-LRESULT CALLBACK SlowToMove(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                            DWORD_PTR) {
-    if (message == PBM_SETPOS) {
-        ::Sleep(20);
-    }
-    return ::DefSubclassProc(bar, message, wParam, lParam);
-}
-
-// The positions that reach the control itself, beneath the pacing, in order.
+// Beneath the pacing: records the positions that reach the control itself, in order, and takes
+// the subclass's reference data in milliseconds for each, as a slow machine's drawing may.
 std::vector<int> handed;
 
-LRESULT CALLBACK Handed(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK Beneath(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                         DWORD_PTR msPerPosition) {
     if (message == PBM_SETPOS) {
         handed.push_back(static_cast<int>(wParam));
+        ::Sleep(static_cast<DWORD>(msPerPosition));
     }
     return ::DefSubclassProc(bar, message, wParam, lParam);
 }
@@ -137,7 +130,7 @@ TEST(PacedPaintingTest, ABarDestroyedFirstEndsThePacing) {
 TEST(PacedPaintingTest, ABarSlowToMoveIsHandedItsPositionLessOftenButTwiceASecond) {
     testsupport::ControlHost host;
     const HWND bar = host.Progress().Handle();
-    ASSERT_TRUE(::SetWindowSubclass(bar, &SlowToMove, 1, 0));
+    ASSERT_TRUE(::SetWindowSubclass(bar, &Beneath, 1, 20));
     {
         const fw::PacedPainting paced(bar, 10);
         EXPECT_EQ(paced.PeriodMs(), 10u);
@@ -146,7 +139,7 @@ TEST(PacedPaintingTest, ABarSlowToMoveIsHandedItsPositionLessOftenButTwiceASecon
         EXPECT_EQ(paced.PeriodMs(), 500u);
         EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 30);
     }
-    ::RemoveWindowSubclass(bar, &SlowToMove, 1);
+    ::RemoveWindowSubclass(bar, &Beneath, 1);
 }
 
 // A paint for another cause between two ticks (the window uncovered, a redraw asked for from
@@ -157,7 +150,7 @@ TEST(PacedPaintingTest, APaintBetweenTicksShowsTheLatestPosition) {
     host.Progress().SetRange32(0, 100);
     ::ShowWindow(::GetParent(bar), SW_SHOWNA);
     ::ShowWindow(bar, SW_SHOWNA);
-    ASSERT_TRUE(::SetWindowSubclass(bar, &Handed, 2, 0));
+    ASSERT_TRUE(::SetWindowSubclass(bar, &Beneath, 1, 0));
     {
         // No tick comes while the test runs.
         const fw::PacedPainting paced(bar, 600000);
@@ -167,5 +160,5 @@ TEST(PacedPaintingTest, APaintBetweenTicksShowsTheLatestPosition) {
         ASSERT_TRUE(::RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
         EXPECT_EQ(handed, std::vector<int>{40});
     }
-    ::RemoveWindowSubclass(bar, &Handed, 2);
+    ::RemoveWindowSubclass(bar, &Beneath, 1);
 }
